@@ -1,0 +1,104 @@
+#include "app/startup.h"
+
+#include "app/logger.h"
+#include "common/settingsindex.h"
+#include "gcode/gcodebuffer.h"
+#include "resources/scriboresources.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QMainWindow>
+#include <QSettings>
+#include <QStyleFactory>
+#include <QTextCodec>
+#include <QTranslator>
+
+namespace {
+
+const char *const ChineseCatalogue = ":/translations/lc_language_ch.qm";
+const char *const EnglishCatalogue = ":/translations/lc_language_en.qm";
+const char *const KoreanCatalogue = ":/translations/lc_language_korea.qm";
+const char *const JapaneseCatalogue = ":/translations/lc_language_jp.qm";
+
+// Stands in for the main window until it exists.
+QMainWindow *createStartWindow()
+{
+    auto *window = new QMainWindow;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(QStringLiteral("Scribo"));
+    auto *label = new QLabel(QObject::tr("Scribo"), window);
+    label->setAlignment(Qt::AlignCenter);
+    window->setCentralWidget(label);
+    return window;
+}
+
+} // namespace
+
+QString catalogueForLanguage(QSettings &settings, const QLocale &systemLocale)
+{
+    settings.beginGroup(QStringLiteral("languages"));
+    const bool stored = settings.contains(QStringLiteral("language"));
+    const QString language =
+        settings.value(QStringLiteral("language"), SettingsIndex::defaultValue(QStringLiteral("languages"),
+                                                                              QStringLiteral("language")))
+            .toString();
+    settings.endGroup();
+
+    if (stored) {
+        if (language == QLatin1String("Chinese"))
+            return QString::fromLatin1(ChineseCatalogue);
+        if (language == QLatin1String("English"))
+            return QString::fromLatin1(EnglishCatalogue);
+        if (language == QLatin1String("Korean"))
+            return QString::fromLatin1(KoreanCatalogue);
+        if (language == QLatin1String("Japanese"))
+            return QString::fromLatin1(JapaneseCatalogue);
+        return {};
+    }
+
+    switch (systemLocale.language()) {
+    case QLocale::English:
+        return QString::fromLatin1(EnglishCatalogue);
+    case QLocale::Chinese:
+        return QString::fromLatin1(ChineseCatalogue);
+    default:
+        return {};
+    }
+}
+
+int runApplication(int argc, char **argv)
+{
+    initScriboResources();
+    logFileUrl = defaultLogFilePath();
+    if (!logFileUrl.isEmpty())
+        qInstallMessageHandler(logger);
+
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/image/lc_ico.png")));
+    QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps, true);
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+
+    QTranslator translator;
+    {
+        QSettings settings(QString::fromLatin1(SettingsIndex::Organisation),
+                           QString::fromLatin1(SettingsIndex::Application));
+        const QString catalogue = catalogueForLanguage(settings, QLocale());
+        // A missing or damaged catalogue leaves the source texts; no message.
+        if (!catalogue.isEmpty())
+            translator.load(catalogue);
+    }
+    QApplication::installTranslator(&translator);
+
+    registerGCodeBufferMetaTypes();
+
+    QMainWindow *window = createStartWindow();
+    QFont font(QStringLiteral("微软雅黑"));
+    font.setPixelSize(12);
+    QApplication::setFont(font);
+    window->resize(1250, 800);
+    window->show();
+
+    return app.exec();
+}
