@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QTimer>
 
+class PtyPair;
+
 // Stands in for the engraver's controller on the far end of a serial line
 // (usually one end of a PtyPair) so the device link can be tested against
 // real serial I/O. It answers only what the link relies on:
@@ -65,8 +67,14 @@ public:
 
     // Opens the substitute's end of the line (115200 8N1).
     bool open(const QString &devicePath);
-    // The device vanishes: the port is closed, pending input is dropped.
+    // Opens the pair's device end and remembers the pair for unplug().
+    bool open(PtyPair &pair);
+    // Closes the substitute's end; pending input is dropped. The link's end
+    // notices nothing (a pty pair outlives one closed end); see unplug().
     void close();
+    // The device vanishes: close() and end the pair given to open(PtyPair&),
+    // so the link's port sees the line go away.
+    void unplug();
     bool isOpen() const;
 
     const Profile &profile() const { return m_profile; }
@@ -132,9 +140,8 @@ private:
     void processQueuedLines();
     void scheduleProcessing();
     void processLine(const QByteArray &rawLine);
-    void answerCounted(const QByteArray &command);
     void answerSystemCommand(const QByteArray &command);
-    void handleStorageRequest();
+    void handleStorageRequest(const QByteArray &command);
     void handleAnnouncement(const QByteArray &command);
     void finishPackage();
     void startFirmware(const QByteArray &command);
@@ -144,15 +151,14 @@ private:
     void reply(const QByteArray &line);
     void recordError(const QString &error);
     void noteInFlight();
-    bool isPackageLine() const;
 
     Profile m_profile;
     QSerialPort m_port;
+    PtyPair *m_pair = nullptr;
     QTimer m_paceTimer;
 
     bool m_silent = false;
     bool m_held = false;
-    bool m_feedHold = false;
     bool m_locked = false;
     bool m_autoProgramEnd = true;
     int m_replyDelayMs = 0;

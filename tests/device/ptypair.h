@@ -2,6 +2,7 @@
 
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -34,6 +35,7 @@ public:
     void close();
 
     bool isOpen() const;
+    qint64 processId() const; // socat's, 0 when not running
     QString hostPath() const;   // the port the link opens
     QString devicePath() const; // the substitute's end
     QString folder() const;     // where both links live
@@ -53,7 +55,7 @@ private:
 class PtyPairGroup
 {
 public:
-    PtyPairGroup() = default;
+    PtyPairGroup();
     PtyPairGroup(const PtyPairGroup &) = delete;
     PtyPairGroup &operator=(const PtyPairGroup &) = delete;
 
