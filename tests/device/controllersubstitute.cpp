@@ -74,12 +74,14 @@ ControllerSubstitute::ControllerSubstitute(QObject *parent)
 
 ControllerSubstitute::~ControllerSubstitute()
 {
-    close();
+    // The pair belongs to the test; only this end is closed.
+    closePort();
 }
 
 bool ControllerSubstitute::open(const QString &devicePath)
 {
-    close();
+    closePort();
+    m_pair = nullptr;
     m_port.setPortName(devicePath);
     m_port.setBaudRate(QSerialPort::Baud115200);
     m_port.setDataBits(QSerialPort::Data8);
@@ -105,20 +107,20 @@ bool ControllerSubstitute::open(PtyPair &pair)
 
 void ControllerSubstitute::close()
 {
+    closePort();
+    if (m_pair)
+        m_pair->close();
+    m_pair = nullptr;
+}
+
+void ControllerSubstitute::closePort()
+{
     m_paceTimer.stop();
     if (m_port.isOpen())
         m_port.close();
     m_mode = InputMode::Lines;
     m_partialLine.clear();
     m_pendingLines.clear();
-}
-
-void ControllerSubstitute::unplug()
-{
-    close();
-    if (m_pair)
-        m_pair->close();
-    m_pair = nullptr;
 }
 
 bool ControllerSubstitute::isOpen() const

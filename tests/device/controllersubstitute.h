@@ -67,14 +67,16 @@ public:
 
     // Opens the substitute's end of the line (115200 8N1).
     bool open(const QString &devicePath);
-    // Opens the pair's device end and remembers the pair for unplug().
+    // Opens the pair's device end and remembers the pair, so that close()
+    // can make the whole line vanish.
     bool open(PtyPair &pair);
-    // Closes the substitute's end; pending input is dropped. The link's end
-    // notices nothing (a pty pair outlives one closed end); see unplug().
+    // The device vanishes: the port is closed, pending input is dropped and,
+    // when opened through open(PtyPair &), the pair is ended so the link's
+    // port is hung up like an unplugged USB device (its links disappear).
     void close();
-    // The device vanishes: close() and end the pair given to open(PtyPair&),
-    // so the link's port sees the line go away.
-    void unplug();
+    // Closes only the substitute's end; the link's end notices nothing (a pty
+    // pair outlives one closed end) and the substitute can open it again.
+    void closePort();
     bool isOpen() const;
 
     const Profile &profile() const { return m_profile; }

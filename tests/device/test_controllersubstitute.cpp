@@ -614,8 +614,9 @@ private slots:
     void closedControllerCanReturn()
     {
         QVERIFY(connectPair());
-        substitute->close();
+        substitute->closePort();
         QVERIFY(!substitute->isOpen());
+        QVERIFY(pair->isOpen());
         host->write("G0X1\n");
         QVERIFY(substitute->open(*pair));
         host->write(QByteArray(1, 0x18));
@@ -630,9 +631,10 @@ private slots:
         qRegisterMetaType<QSerialPort::SerialPortError>();
         QVERIFY(connectPair());
         QSignalSpy errors(&host->port, &QSerialPort::errorOccurred);
-        substitute->unplug();
+        substitute->close();
         QVERIFY(!substitute->isOpen());
         QVERIFY(!pair->isOpen());
+        QVERIFY(!QFileInfo::exists(pair->hostPath()));
         QTRY_VERIFY_WITH_TIMEOUT(!errors.isEmpty(), WaitMs);
         const auto error = errors.constFirst().at(0).value<QSerialPort::SerialPortError>();
         QVERIFY2(error == QSerialPort::ReadError || error == QSerialPort::ResourceError, QTest::toString(error));
