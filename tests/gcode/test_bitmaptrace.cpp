@@ -131,7 +131,6 @@ private slots:
         fillBlock(picture, QRect(5, 5, 50, 50), qRgb(0, 0, 0));
         fillBlock(picture, QRect(15, 15, 30, 30), qRgb(255, 255, 255));
         fillBlock(picture, QRect(25, 25, 10, 10), qRgb(0, 0, 0));
-        fillBlock(picture, QRect(0, 0, 0, 0), qRgb(255, 255, 255));
         const QList<QString> outlines = traceList(picture);
         QCOMPARE(outlines.size(), 3);
         QCOMPARE(boundsOf(outlines[0]), QRectF(5, 5, 50, 50));
