@@ -52,6 +52,16 @@ public:
             m_out.lineTo(p);
     }
 
+    // Like lineTo, but the polyline ends exactly at p even when QPainterPath
+    // refuses the line because p (almost) equals the point already reached.
+    void lineToExactly(const QPointF &p)
+    {
+        lineTo(p);
+        const int last = m_out.elementCount() - 1;
+        if (last >= 0 && isFinitePoint(p) && QPointF(m_out.elementAt(last)) == p)
+            m_out.setElementPositionAt(last, p.x(), p.y());
+    }
+
     int droppedPoints() const { return m_dropped; }
 
 private:
@@ -100,14 +110,14 @@ void appendFlattenedCubic(PolylineWriter &writer, const QPointF &p0, const QPoin
                           const QPointF &p2, const QPointF &p3, double segmentLength)
 {
     const double step = curveStep(p0, p1, p2, p3, segmentLength);
-    // The repeated start point is kept on purpose: the emitted job has always
-    // carried this zero-length segment at the start of every curve.
+    // QPainterPath keeps no line to the point already reached, so this line
+    // only matters when the output was broken or is empty.
     writer.lineTo(p0);
     // t is accumulated by addition, so with a step of 0.1 the tenth sample
-    // lands just below 1 and is still taken.
+    // lands just below 1 and is still taken; the end point then replaces it.
     for (double t = step; t < 1; t += step)
         writer.lineTo(cubicPoint(t, p0, p1, p2, p3));
-    writer.lineTo(p3);
+    writer.lineToExactly(p3);
 }
 
 void warnDropped(const char *function, int dropped)
@@ -184,8 +194,9 @@ QPainterPath reversePath(const QPainterPath &path)
     PolylineWriter writer(out);
     writer.moveTo(pointOf(path.elementAt(count - 1)));
     // Walking backwards, element c is joined to the point after it when that
-    // later point was reached by a line, i.e. when element c+1 is a line-to.
-    bool joinWithLine = true;
+    // later point was reached by a line, i.e. when element c+1 is not a move.
+    // (A trailing move therefore does not turn into a line.)
+    bool joinWithLine = !path.elementAt(count - 1).isMoveTo();
     for (int c = count - 2; c >= 0; --c) {
         const QPainterPath::Element &element = path.elementAt(c);
         if (joinWithLine)

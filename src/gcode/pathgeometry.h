@@ -13,11 +13,10 @@
 // unknown place).
 
 // Appends the cubic held in `cubic` (elements 0..3: start, two control points,
-// end) to `out` as line segments: first a line to the start point, then
-// samples spaced by segmentLength along the curve (at least ten pieces), then
-// the end point. A non-positive or non-finite segmentLength gives ten pieces;
-// very long curves are capped at 10 000 pieces. When `out` is empty the start
-// point becomes its first move instead of a line.
+// end) to `out` as lines through samples spaced by segmentLength along the
+// curve (at least ten pieces), ending exactly at the end point. A non-positive
+// or non-finite segmentLength gives ten pieces; very long curves are capped at
+// 10 000 pieces. When `out` is empty the start point becomes its first move.
 void bezierToLine2(QPainterPath &out, const QPainterPath &cubic, double segmentLength);
 
 // The whole outline with every curve flattened by bezierToLine2; moves and
