@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QVector>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <deque>
@@ -329,11 +330,6 @@ public:
     {
         // Each level is ordered on its own; a level's inner lists are queued
         // instead of recursed into, so deep nesting cannot exhaust the stack.
-        struct Level
-        {
-            int owner; // -1: the top level
-            std::vector<int> members;
-        };
         std::deque<Level> pending;
         std::vector<int> all(std::size_t(m_nodes.size()));
         for (std::size_t i = 0; i < all.size(); ++i)
@@ -344,26 +340,14 @@ public:
         while (!pending.empty()) {
             Level level = std::move(pending.front());
             pending.pop_front();
-            std::vector<int> &work = level.members;
-            for (std::size_t d = 0; d < work.size(); ++d) {
-                const int outer = work[d];
-                std::vector<int> inner;
-                for (std::size_t i = 0; i < work.size(); ++i) {
-                    if (i == d || !contains(outer, work[i]))
-                        continue;
-                    inner.push_back(work[i]);
-                    work.erase(work.begin() + std::ptrdiff_t(i));
-                    if (i < d)
-                        --d; // d keeps pointing at the outer outline
-                    --i;
-                }
-                if (!inner.empty())
-                    pending.push_back({outer, std::move(inner)});
-            }
+            const std::vector<int> &work = level.members;
+            const std::vector<char> taken = takeContainedOutlines(work, pending);
             QList<PathTreeNode *> members;
             members.reserve(int(work.size()));
-            for (int index : work)
-                members.append(m_nodes.at(index));
+            for (std::size_t position = 0; position < work.size(); ++position) {
+                if (!taken[position])
+                    members.append(m_nodes.at(work[position]));
+            }
             QList<PathTreeNode *> ordered = orderTreeLevel(members);
             if (level.owner < 0)
                 top = ordered;
@@ -374,17 +358,87 @@ public:
     }
 
 private:
-    bool contains(int outer, int inner) const
+    struct Level
     {
-        const OutlineBounds &o = m_bounds[std::size_t(outer)];
-        const OutlineBounds &n = m_bounds[std::size_t(inner)];
-        if (!o.finite || !n.finite)
-            return false;
-        if (m_check == ContainmentCheck::BoundingBoxFirst
-            && (n.anchorLeft < o.hullLeft || n.anchorRight > o.hullRight
-                || n.anchorTop < o.hullTop || n.anchorBottom > o.hullBottom))
-            return false;
-        return m_nodes.at(outer)->path.contains(m_nodes.at(inner)->path);
+        int owner; // -1: the top level
+        std::vector<int> members;
+    };
+
+    // One level: every outline, in list order, takes from the level all the
+    // outlines it contains (scanning the whole remaining level, in order);
+    // those are queued as the outline's own level. Returns, per position,
+    // whether that outline was taken. An outline taken by a later one keeps
+    // what it took itself.
+    std::vector<char> takeContainedOutlines(const std::vector<int> &work,
+                                            std::deque<Level> &pending) const
+    {
+        const std::size_t count = work.size();
+        std::vector<char> taken(count, 0);
+        std::vector<std::size_t> candidates;
+        const std::vector<AnchorBox> byLeft = m_check == ContainmentCheck::BoundingBoxFirst
+            ? anchorBoxesByLeft(work)
+            : std::vector<AnchorBox>();
+        for (std::size_t d = 0; d < count; ++d) {
+            if (taken[d])
+                continue;
+            const int outer = work[d];
+            const OutlineBounds &o = m_bounds[std::size_t(outer)];
+            if (!o.finite)
+                continue;
+            candidates.clear();
+            if (m_check == ContainmentCheck::BoundingBoxFirst) {
+                // Only outlines whose box can lie in this one's box, found
+                // through the list sorted by left edge; then back in list
+                // order, which decides the order of the inner level.
+                auto k = std::lower_bound(
+                    byLeft.begin(), byLeft.end(), o.hullLeft,
+                    [](const AnchorBox &box, double left) { return box.left < left; });
+                for (; k != byLeft.end() && k->left <= o.hullRight; ++k) {
+                    if (k->right <= o.hullRight && k->top >= o.hullTop
+                        && k->bottom <= o.hullBottom && k->position != d && !taken[k->position])
+                        candidates.push_back(k->position);
+                }
+                std::sort(candidates.begin(), candidates.end());
+            } else {
+                for (std::size_t i = 0; i < count; ++i) {
+                    if (i != d && !taken[i])
+                        candidates.push_back(i);
+                }
+            }
+            std::vector<int> inner;
+            for (std::size_t i : candidates) {
+                if (m_bounds[std::size_t(work[i])].finite
+                    && m_nodes.at(outer)->path.contains(m_nodes.at(work[i])->path)) {
+                    inner.push_back(work[i]);
+                    taken[i] = 1;
+                }
+            }
+            if (!inner.empty())
+                pending.push_back({outer, std::move(inner)});
+        }
+        return taken;
+    }
+
+    struct AnchorBox
+    {
+        double left, right, top, bottom;
+        std::size_t position; // in the level
+    };
+
+    // The anchor boxes of the level's finite outlines, sorted by left edge
+    // (outlines with undefined points are never inside).
+    std::vector<AnchorBox> anchorBoxesByLeft(const std::vector<int> &work) const
+    {
+        std::vector<AnchorBox> boxes;
+        boxes.reserve(work.size());
+        for (std::size_t i = 0; i < work.size(); ++i) {
+            const OutlineBounds &b = m_bounds[std::size_t(work[i])];
+            if (b.finite)
+                boxes.push_back({b.anchorLeft, b.anchorRight, b.anchorTop, b.anchorBottom, i});
+        }
+        std::stable_sort(boxes.begin(), boxes.end(),
+                         [](const AnchorBox &a, const AnchorBox &b) { return a.left < b.left; });
+        return boxes;
     }
 
     const QList<PathTreeNode *> m_nodes;
