@@ -275,8 +275,16 @@ OutlineBounds boundsOf(const QPainterPath &path)
     bool firstHull = true;
     bool firstAnchor = true;
     const int count = path.elementCount();
+    QPainterPath::ElementType previousType = QPainterPath::MoveToElement;
     for (int i = 0; i < count; ++i) {
-        const QPainterPath::Element &e = path.elementAt(i);
+        const QPainterPath::Element e = path.elementAt(i);
+        // A curve-to element is the first control point and the data element
+        // right after it the second; the next data element is the curve's
+        // end point, which lies on the path.
+        const bool onPath = e.type != QPainterPath::CurveToElement
+            && !(e.type == QPainterPath::CurveToDataElement
+                 && previousType == QPainterPath::CurveToElement);
+        previousType = e.type;
         if (!std::isfinite(e.x) || !std::isfinite(e.y)) {
             b.finite = false;
             continue;
@@ -291,11 +299,6 @@ OutlineBounds boundsOf(const QPainterPath &path)
             b.hullTop = std::min(b.hullTop, e.y);
             b.hullBottom = std::max(b.hullBottom, e.y);
         }
-        // A curve-to element is the first control point; the second data
-        // element after it is the curve's end point, which lies on the path.
-        const bool onPath = e.type != QPainterPath::CurveToElement
-            && !(e.type == QPainterPath::CurveToDataElement && i > 0
-                 && path.elementAt(i - 1).type == QPainterPath::CurveToElement);
         if (!onPath)
             continue;
         if (firstAnchor) {

@@ -195,6 +195,8 @@ private slots:
         // Beyond the initial bound of 10 000 000 nothing is a candidate.
         QTest::newRow("far outlines in list order")
             << "M0 0 L1 0 | M30000000 0 L30000001 0 | M20000000 0 L20000001 0" << "0 1 2";
+        // An empty outline counts as starting at (0, 0).
+        QTest::newRow("empty outline") << "M5 5 L6 6 | " << "1 0";
         QTest::newRow("undefined start comes last")
             << "M0 0 L1 0 | Mnan 0 L3 0 | M5 0 L6 0" << "0 2 1";
     }
@@ -230,6 +232,10 @@ private slots:
         QTest::newRow("empty outline first is kept") << "M5 5 L6 6 | " << "1 0" << "";
         QTest::newRow("empty outline later is dropped") << "M-5 -5 L6 6 | " << "0" << "";
         QTest::newRow("only a move is kept") << "M0 0 L10 0 | M20 0" << "0 1" << "";
+        // After an outline ending in an undefined point nothing is near: the
+        // next one is the first remaining, taken forward.
+        QTest::newRow("undefined end") << "M0 0 L10 0 | M12 0 Lnan 0 | M40 0 L41 0 | M30 0 L31 0"
+                                       << "0 1 2 3r" << "M31 0 L30 0";
     }
 
     void treeLevelOrdering()
