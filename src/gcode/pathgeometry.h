@@ -24,7 +24,8 @@ void bezierToLine2(QPainterPath &out, const QPainterPath &cubic, double segmentL
 QPainterPath pathSwitch(const QPainterPath &path, double segmentLength);
 
 // The same polyline walked backwards: the last point first, every subpath
-// reversed and the subpaths in reverse order. An empty path gives an empty path.
+// reversed and the subpaths in reverse order. A trailing lone move (nothing to
+// cut) is not turned into a line. An empty path gives an empty path.
 QPainterPath reversePath(const QPainterPath &path);
 
 // Splits `path` at every move into separate pieces appended to `out`. A piece
