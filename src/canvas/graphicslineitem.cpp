@@ -5,6 +5,7 @@
 
 #include <QGraphicsSceneContextMenuEvent>
 #include <QGraphicsSceneMouseEvent>
+#include <QPen>
 
 GraphicsLineItem::GraphicsLineItem(SVGView *view, QGraphicsItem *parent, qreal x1, qreal y1,
                                    qreal x2, qreal y2)
@@ -15,8 +16,16 @@ GraphicsLineItem::GraphicsLineItem(SVGView *view, QGraphicsItem *parent, qreal x
 
 QPainterPath GraphicsLineItem::shape() const
 {
+    // Qt derives a wide line's bounding rectangle from shape(); asking
+    // boundingRect() here would recurse without end. Take the same rectangle
+    // from Qt's own line shape instead.
+    QRectF bounds;
+    if (pen().widthF() == 0.0)
+        bounds = QRectF(line().p1(), line().p2()).normalized();
+    else
+        bounds = QGraphicsLineItem::shape().controlPointRect();
     QPainterPath path;
-    path.addRect(boundingRect());
+    path.addRect(bounds);
     return path;
 }
 

@@ -3,33 +3,39 @@
 #include "canvas/graphicsimageitem.h"
 #include "canvas/graphicspathitem.h"
 #include "canvas/itemtypes.h"
+#include "document/node.h"
 
 #include <QStringList>
 
 namespace {
 
-// TODO(node): ask the image item's node for its "lumacraft:image" mode.
-bool isBlackAndWhiteImage(const QGraphicsItem *item)
-{
-    Q_UNUSED(item);
-    return false;
-}
-
-QRectF measuredRect(QGraphicsItem *item)
+// False when the item does not count (an image without its node).
+bool measuredRect(QGraphicsItem *item, QRectF *rect)
 {
     switch (item->type()) {
     case ItemType::Path:
-        return item->sceneTransform()
-            .map(static_cast<GraphicsPathItem *>(item)->path())
-            .boundingRect();
-    case ItemType::Image:
-        if (isBlackAndWhiteImage(item))
-            return item->sceneTransform()
-                .map(static_cast<GraphicsImageItem *>(item)->traceOutline)
-                .boundingRect();
-        return item->sceneBoundingRect();
+        *rect = item->sceneTransform()
+                    .map(static_cast<GraphicsPathItem *>(item)->path())
+                    .boundingRect();
+        return true;
+    case ItemType::Image: {
+        const Node *node = itemNode(item);
+        if (!node)
+            return false;
+        // A black-and-white image engraves only its dark parts.
+        if (node->domElem().attribute(QLatin1String(NativeAttribute::Image))
+            == QLatin1String(ImageModeBlackWhite)) {
+            *rect = item->sceneTransform()
+                        .map(static_cast<GraphicsImageItem *>(item)->traceOutline)
+                        .boundingRect();
+            return true;
+        }
+        *rect = item->sceneBoundingRect();
+        return true;
+    }
     default:
-        return item->sceneBoundingRect();
+        *rect = item->sceneBoundingRect();
+        return true;
     }
 }
 
@@ -42,7 +48,9 @@ QRectF findSelectedItemBoundingRect(const QList<QGraphicsItem *> &items)
     for (QGraphicsItem *item : items) {
         if (!item)
             continue;
-        const QRectF r = measuredRect(item);
+        QRectF r;
+        if (!measuredRect(item, &r))
+            continue;
         // Corners taken as they are: a union that skipped empty rectangles
         // would lose lines lying exactly along an axis.
         if (!any) {

@@ -1,11 +1,13 @@
 #include "canvas/itemtypes.h"
 
+#include "document/node.h"
+
 #include <QVariant>
 
 void setItemNode(QGraphicsItem *item, Node *node)
 {
     if (item)
-        item->setData(0, QVariant::fromValue(static_cast<void *>(node)));
+        item->setData(0, QVariant::fromValue(node));
 }
 
 Node *itemNode(const QGraphicsItem *item)
@@ -13,7 +15,7 @@ Node *itemNode(const QGraphicsItem *item)
     if (!item)
         return nullptr;
     const QVariant slot = item->data(0);
-    if (slot.userType() != QMetaType::VoidStar)
+    if (slot.userType() != qMetaTypeId<Node *>())
         return nullptr;
-    return static_cast<Node *>(slot.value<void *>());
+    return slot.value<Node *>();
 }
