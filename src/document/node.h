@@ -6,7 +6,9 @@
 #include <QDomDocument>
 #include <QDomElement>
 #include <QFont>
+#include <QDomNodeList>
 #include <QHash>
+#include <QList>
 #include <QMap>
 #include <QMetaType>
 #include <QPen>
@@ -95,6 +97,9 @@ public:
 
     // Canvas item. finishDecorating() is called by every builder once its item exists.
     QGraphicsItem *item() const { return m_item; }
+    // Forgets, without deleting, this node's item and the items hanging under it
+    // (for when the scene destroyed them).
+    void forgetCanvasItems();
     void finishDecorating(QGraphicsItem *item);
     void getStyles();
     void setPraentRect();
@@ -143,8 +148,9 @@ protected:
     void setItem(QGraphicsItem *item) { m_item = item; }
 
 private:
-    Node *buildChild(int row, const QDomElement &element);
     void rebuildRowKeys();
+    int domIndexOf(const QDomElement &element) const;
+    Node *addElementNode(QDomElement element, SVGView *view);
 
     NodeType m_nodeType = NodeType::Other;
     QDomElement m_element;
@@ -152,6 +158,8 @@ private:
     int m_row = 0;
     Node *m_parentNode = nullptr;
     QHash<int, Node *> m_childNodes;
+    QList<Node *> m_strayChildNodes; // owned nodes whose element left this element
+    mutable QDomNodeList m_domChildren;
     SVGView *m_view = nullptr;
     SVGDocument *m_model = nullptr;
     QGraphicsItem *m_item = nullptr;
