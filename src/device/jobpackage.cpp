@@ -1,3 +1,4 @@
+#include "device/devicelog.h"
 #include "device/jobpackage.h"
 
 #include <QtDebug>
@@ -20,7 +21,7 @@ int compress(const QByteArray &text, QByteArray *out)
                                  static_cast<uLong>(text.size()), Z_DEFAULT_COMPRESSION);
     if (status != Z_OK) {
         out->resize(oldSize);
-        qWarning() << "compress error" << status;
+        qCWarning(lcDevice) << "compress error" << status;
         return -1;
     }
     out->resize(oldSize + static_cast<int>(bound));

@@ -1,6 +1,7 @@
 // The device link's life cycle, panel messages, settings, connection and
 // identification. Commands, job transfer and firmware upgrade live in their
 // own lowergrbl_*.cpp files.
+#include "device/devicelog.h"
 #include "device/lowergrbl.h"
 
 #include "common/settingsindex.h"
@@ -141,17 +142,17 @@ void LowerGrbl::panelMessageAnalysis(const QString &text)
     switch (code) {
     case LowerPrintPower:
         if (hasValue)
-            qDebug() << "print power" << valueField.toDouble();
+            qCDebug(lcDevice) << "print power" << valueField.toDouble();
         break;
     case LowerPrintSpeed:
         if (hasValue)
-            qDebug() << "speed print" << valueField.toDouble();
+            qCDebug(lcDevice) << "speed print" << valueField.toDouble();
         break;
     case LowerLaserOpen:
         if (!hasValue)
             break;
         laserOn = valueField.toInt();
-        qDebug() << "open" << laserOn;
+        qCDebug(lcDevice) << "open" << laserOn;
         if (laserOn == 1)
             grblInstructOpenLaser(idlePower);
         else
@@ -165,7 +166,7 @@ void LowerGrbl::panelMessageAnalysis(const QString &text)
             grblInstructOpenLaser(idlePower);
         else
             grblInstructCloseLaser();
-        qDebug() << "idle power" << idlePower;
+        qCDebug(lcDevice) << "idle power" << idlePower;
         break;
     case LowerHome:
         grblInstructWrite(GrblCommand::home(), true);
@@ -178,13 +179,13 @@ void LowerGrbl::panelMessageAnalysis(const QString &text)
         if (!hasValue)
             break;
         moveSpeed = valueField.toDouble();
-        qDebug() << "speed idle" << moveSpeed;
+        qCDebug(lcDevice) << "speed idle" << moveSpeed;
         break;
     case LowerMoveDistance:
         if (!hasValue)
             break;
         moveDistance = valueField.toDouble();
-        qDebug() << "move distance" << moveDistance;
+        qCDebug(lcDevice) << "move distance" << moveDistance;
         break;
     case LowerAutoConnect:
         serialAutoConnect();
@@ -198,7 +199,7 @@ void LowerGrbl::panelMessageAnalysis(const QString &text)
     case LowerStopPrint:
         grblInstructStop();
         counter.reset(rxBufferSize);
-        qDebug() << "stop print";
+        qCDebug(lcDevice) << "stop print";
         break;
     case LowerPausePrint:
         if (hasValue) {
@@ -210,7 +211,7 @@ void LowerGrbl::panelMessageAnalysis(const QString &text)
                 grblInstructRestart();
             }
         }
-        qDebug() << "pause print";
+        qCDebug(lcDevice) << "pause print";
         break;
     case LowerOtaUpgrade:
         grblOTAInit();
@@ -223,7 +224,7 @@ void LowerGrbl::panelMessageAnalysis(const QString &text)
             const double x = fields.at(1).toDouble();
             const double y = fields.at(2).toDouble();
             grblInstructSetPos(moveSpeed, x, y);
-            qDebug() << "set coord" << x << y;
+            qCDebug(lcDevice) << "set coord" << x << y;
         }
         break;
     case LowerRunPara:
@@ -240,7 +241,7 @@ void LowerGrbl::panelMessageAnalysis(const QString &text)
         if (hasValue) {
             const int index = valueField.toInt();
             grblInstructStepEx(index);
-            qDebug() << "roller index = " << index;
+            qCDebug(lcDevice) << "roller index = " << index;
         }
         break;
     default:
@@ -320,7 +321,7 @@ void LowerGrbl::serialAvailableCheck()
     }
     if (present && serialPort->isOpen())
         return;
-    qDebug() << "serial ckeck is null";
+    qCDebug(lcDevice) << "serial ckeck is null";
     serialErrorHandle(QSerialPort::ResourceError);
 }
 
@@ -328,7 +329,7 @@ void LowerGrbl::serialErrorHandle(QSerialPort::SerialPortError error)
 {
     if (error == QSerialPort::NoError)
         return;
-    qDebug() << "serial errhandle" << QMetaEnum::fromType<QSerialPort::SerialPortError>().valueToKey(error);
+    qCDebug(lcDevice) << "serial errhandle" << QMetaEnum::fromType<QSerialPort::SerialPortError>().valueToKey(error);
     switch (error) {
     case QSerialPort::ResourceError:
     case QSerialPort::PermissionError:
@@ -383,7 +384,7 @@ void LowerGrbl::scanExhausted()
 void LowerGrbl::identificationTimedOut()
 {
     // A banner but no complete identification within the scan interval.
-    qDebug() << "identification timed out on" << serialPort->portName();
+    qCDebug(lcDevice) << "identification timed out on" << serialPort->portName();
     receiveBuffer.clear();
     serialPort->close();
     serialPort->resumeAutoSend();
@@ -392,7 +393,7 @@ void LowerGrbl::identificationTimedOut()
 void LowerGrbl::refuseController(const char *reason)
 {
     // Told nothing more: the port is closed and the scan goes on.
-    qDebug() << "controller refused on" << serialPort->portName() << reason;
+    qCDebug(lcDevice) << "controller refused on" << serialPort->portName() << reason;
     identifyTimer->stop();
     receiveBuffer.clear();
     serialPort->close();
@@ -420,7 +421,7 @@ bool LowerGrbl::takeLine(QByteArray *line)
     const int lf = receiveBuffer.indexOf('\n');
     if (lf < 0) {
         if (receiveBuffer.size() > MaxReplyLine) {
-            qWarning() << "reply line too long, dropped" << receiveBuffer.size();
+            qCWarning(lcDevice) << "reply line too long, dropped" << receiveBuffer.size();
             receiveBuffer.clear();
             discardingLongLine = true;
             sendStringToPanel(PanelLinkError, QLatin1String(DeviceLinkError::ReplyTooLong));
@@ -458,7 +459,7 @@ void LowerGrbl::identificationLine(const QByteArray &bytes)
     const QString line = GrblReply::decode(bytes).trimmed();
     if (line.isEmpty())
         return;
-    qDebug() << "lower back check serial read:" << line;
+    qCDebug(lcDevice) << "lower back check serial read:" << line;
 
     if (line.contains(QLatin1String("Grbl"))) {
         serialPort->stopAutoSend();
@@ -512,7 +513,7 @@ void LowerGrbl::grblConnectedRunInstruct()
 void LowerGrbl::grblBackInfoAnalysis(const QByteArray &bytes)
 {
     const QString line = GrblReply::decode(bytes);
-    qDebug() << "grbl analysis" << line.trimmed();
+    qCDebug(lcDevice) << "grbl analysis" << line.trimmed();
 
     switch (GrblReply::classify(line)) {
     case GrblReply::Kind::Ok:
@@ -554,22 +555,22 @@ void LowerGrbl::grblBackInfoAnalysis(const QByteArray &bytes)
     case GrblReply::Kind::Other:
         if (line.contains(QLatin1String("[VER:"))) {
             softVersion = GrblReply::versionAfter(line, QStringLiteral("VER:"));
-            qDebug() << "soft version" << softVersion;
+            qCDebug(lcDevice) << "soft version" << softVersion;
         } else if (line.contains(QLatin1String("[HARDVER:"))) {
             hardVersion = GrblReply::versionAfter(line, QStringLiteral("HARDVER:"));
-            qDebug() << "hardware version:" << hardVersion;
+            qCDebug(lcDevice) << "hardware version:" << hardVersion;
             const HardwareLine *row = hardwareLineOf(hardVersion);
             if (!row)
                 break;
             if (row->packageMode)
                 packageMode = true;
             if (hardVersion == QVersionNumber(3, 0, 0))
-                qDebug() << "firmware: kx2020 ble";
+                qCDebug(lcDevice) << "firmware: kx2020 ble";
             sendStringToPanel(PanelHardwareVersion, QLatin1String(row->hardware));
             if (softVersion.segmentCount() == 0)
-                qDebug() << "firmware version error";
+                qCDebug(lcDevice) << "firmware version error";
             if (softVersion < QVersionNumber::fromString(QLatin1String(row->newestFirmware))) {
-                qDebug() << row->modelWord << "newer firmware available";
+                qCDebug(lcDevice) << row->modelWord << "newer firmware available";
                 sendNumberToPanel(PanelOtaAvailable, 1);
             }
         }
@@ -627,7 +628,7 @@ void LowerGrbl::controllerMessage(const QString &line)
         sendNumberToPanel(PanelPrintDone, 1);
         printing = false;
         send_clear_buf();
-        qDebug() << "print done" << counter.available();
+        qCDebug(lcDevice) << "print done" << counter.available();
     }
 }
 

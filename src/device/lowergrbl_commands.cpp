@@ -1,4 +1,5 @@
 // The device link's write path (GRBL character counting) and its commands.
+#include "device/devicelog.h"
 #include "device/grblcommands.h"
 #include "device/lowergrbl.h"
 
@@ -14,7 +15,7 @@ qint64 LowerGrbl::writeToPort(const QByteArray &bytes)
 bool LowerGrbl::grblInstructWrite(const QByteArray &bytes, bool counted)
 {
     if (transferBusy) {
-        qDebug() << "tsend" << bytes;
+        qCDebug(lcDevice) << "tsend" << bytes;
         return false;
     }
     // Real-time bytes are taken by the controller as they arrive and never
@@ -23,15 +24,15 @@ bool LowerGrbl::grblInstructWrite(const QByteArray &bytes, bool counted)
     if (fits && linkState == 0 && accepted)
         writeToPort(bytes);
     if (!fits)
-        qDebug() << "no room for" << bytes;
-    qDebug() << "fsend" << bytes;
+        qCDebug(lcDevice) << "no room for" << bytes;
+    qCDebug(lcDevice) << "fsend" << bytes;
     return true;
 }
 
 void LowerGrbl::grblRecoverOnceBytes()
 {
     if (!counter.recoverOnce())
-        qDebug() << "answer with nothing pending";
+        qCDebug(lcDevice) << "answer with nothing pending";
 }
 
 void LowerGrbl::grblInstructOpenLaser(double power)
@@ -93,7 +94,7 @@ void LowerGrbl::grblInstructSetRunPara(const QString &text)
     const QByteArray line =
         GrblCommand::runParameter(text, machine.grbl_steps_per_mmX, machine.grbl_steps_per_mmY);
     if (line.isEmpty()) {
-        qDebug() << "unknown machine setting" << text;
+        qCDebug(lcDevice) << "unknown machine setting" << text;
         return;
     }
     grblInstructWrite(line, true);
@@ -116,7 +117,7 @@ void LowerGrbl::grblInstructUnlock()
 
 void LowerGrbl::grblFrameLoc(QRectF bound)
 {
-    qDebug() << "frame" << bound;
+    qCDebug(lcDevice) << "frame" << bound;
     grblInstructOpenLaser(idlePower);
     const QList<QByteArray> program =
         GrblCommand::frameProgram(bound, moveSpeed, machine.grbl_steps_per_mmX);
@@ -128,7 +129,7 @@ void LowerGrbl::grblFrameLoc(QRectF bound)
         for (const QByteArray &line : program)
             grblInstructWrite(line, true);
     } else {
-        qDebug() << "frame program dropped: no room" << total;
+        qCDebug(lcDevice) << "frame program dropped: no room" << total;
     }
     grblInstructOpenLaser(idlePower);
 }

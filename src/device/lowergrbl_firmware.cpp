@@ -1,5 +1,6 @@
 // Firmware upgrade: the image of the controller's hardware line, announced with
 // "$@OTA=<size>" and written one block each time the controller asks.
+#include "device/devicelog.h"
 #include "device/grblreply.h"
 #include "device/lowergrbl.h"
 
@@ -13,25 +14,25 @@ void LowerGrbl::grblOTAInit()
     const HardwareLine *row = hardwareLineOf(hardVersion);
     if (!row) {
         sendNumberToPanel(PanelOtaError, 1);
-        qDebug() << "hardware version error";
+        qCDebug(lcDevice) << "hardware version error";
         return;
     }
     if (softVersion.isNull()) {
         sendNumberToPanel(PanelOtaError, 1);
-        qDebug() << "grbl version error";
+        qCDebug(lcDevice) << "grbl version error";
         return;
     }
     if (!(softVersion < QVersionNumber::fromString(QLatin1String(row->newestFirmware)))) {
-        qDebug() << row->currentLine;
+        qCDebug(lcDevice) << row->currentLine;
         sendNumberToPanel(PanelOtaUpToDate, 1);
         return;
     }
     if (row->upgradeLine)
-        qDebug() << row->upgradeLine;
+        qCDebug(lcDevice) << row->upgradeLine;
 
     QFile image(QLatin1String(row->imageResource));
     if (!image.open(QIODevice::ReadOnly)) {
-        qDebug() << "file error" << row->imageResource;
+        qCDebug(lcDevice) << "file error" << row->imageResource;
         // Without an image the button would seem to do nothing.
         sendNumberToPanel(PanelOtaError, 1);
         return;
@@ -42,12 +43,12 @@ void LowerGrbl::grblOTAInit()
     firmwareWritten = 0;
 
     const QByteArray command = "$@OTA=" + QByteArray::number(firmwareImage.size()) + '\n';
-    qDebug() << command;
+    qCDebug(lcDevice) << command;
     if (counter.take(command.size())) {
         if (linkState == 0 && accepted)
             writeToPort(command);
     } else {
-        qDebug() << "no room for" << command;
+        qCDebug(lcDevice) << "no room for" << command;
     }
     otaInProgress = true;
     sendNumberToPanel(PanelOtaStarted, 1);
@@ -60,7 +61,7 @@ void LowerGrbl::grblOTAWriteBin(int size)
         const qint64 written = writeToPort(block);
         if (written <= 0) {
             // The port refused the block: the upgrade cannot go on.
-            qWarning() << "firmware write refused" << written;
+            qCWarning(lcDevice) << "firmware write refused" << written;
             firmwareImage.clear();
             otaInProgress = false;
             sendNumberToPanel(PanelOtaError, 1);
@@ -69,7 +70,7 @@ void LowerGrbl::grblOTAWriteBin(int size)
         const int count = static_cast<int>(written);
         firmwareWritten += count;
         firmwareImage.remove(0, count);
-        qDebug() << "write" << count << firmwareImage.size();
+        qCDebug(lcDevice) << "write" << count << firmwareImage.size();
         sendNumberToPanel(PanelOtaProgress, firmwareSize > 0 ? firmwareWritten / firmwareSize : 1.0);
         size -= count;
     }

@@ -1,5 +1,6 @@
 // Job transfer: line streaming under character counting, or compressed
 // packages that the controller stores and asks for one by one.
+#include "device/devicelog.h"
 #include "device/jobpackage.h"
 #include "device/lowergrbl.h"
 
@@ -8,14 +9,14 @@
 
 void LowerGrbl::grblGcodePrint(QList<GCodeBuffer> g)
 {
-    qDebug() << "grblGcodeBuf refresh";
+    qCDebug(lcDevice) << "grblGcodeBuf refresh";
     if (!accepted) {
         // Nothing would reach a controller: say so instead of waiting forever.
         sendStringToPanel(PanelLinkError, QLatin1String(DeviceLinkError::LinkLost));
         return;
     }
     if (transferBusy) {
-        qDebug() << "job refused: a package is still in flight";
+        qCDebug(lcDevice) << "job refused: a package is still in flight";
         return;
     }
     printing = true;
@@ -33,7 +34,7 @@ void LowerGrbl::grblSetGcodeSize(int size)
     sentRecords = 0;
     lastReportedRecords = 0;
     reportStep = size / 100;
-    qDebug() << "grbl gcode size:" << totalRecords << sentRecords << lastReportedRecords << reportStep;
+    qCDebug(lcDevice) << "grbl gcode size:" << totalRecords << sentRecords << lastReportedRecords << reportStep;
 }
 
 void LowerGrbl::addSentRecords(int count)
@@ -41,7 +42,9 @@ void LowerGrbl::addSentRecords(int count)
     if (count <= 0)
         return;
     sentRecords += count;
-    if (sentRecords - lastReportedRecords >= reportStep && totalRecords > 0) {
+    // The last records always report, so progress reaches 100.
+    const bool finished = sentRecords >= totalRecords;
+    if ((sentRecords - lastReportedRecords >= reportStep || finished) && totalRecords > 0) {
         lastReportedRecords = sentRecords;
         sendNumberToPanel(PanelProgress, double(sentRecords) / double(totalRecords) * 100.0);
     }
@@ -72,7 +75,7 @@ void LowerGrbl::grblWriteGcodeBuf()
 bool LowerGrbl::writeUncountedLine(const QByteArray &line)
 {
     if (!counter.fits(line.size()) || linkState != 0) {
-        qDebug() << "no room for" << line;
+        qCDebug(lcDevice) << "no room for" << line;
         return false;
     }
     writeToPort(line);
@@ -83,17 +86,17 @@ void LowerGrbl::gcode_send_set_storage()
 {
     partNumber = 0;
     writeUncountedLine(JobPackage::storageRequest());
-    qDebug() << "set storage=psram";
+    qCDebug(lcDevice) << "set storage=psram";
 }
 
 void LowerGrbl::gcode_send_compress_start()
 {
     if (transferBusy) {
-        qDebug() << "file is sending";
+        qCDebug(lcDevice) << "file is sending";
         return;
     }
     if (!printing) {
-        qDebug() << "stop button has pressed";
+        qCDebug(lcDevice) << "stop button has pressed";
         return;
     }
     sendNumberToPanel(PanelTransferStart, 1);
@@ -103,7 +106,7 @@ void LowerGrbl::gcode_send_compress_start()
         transferBusy = false;
         send_timer_stop();
     }
-    qDebug() << "package info sended";
+    qCDebug(lcDevice) << "package info sended";
 }
 
 bool LowerGrbl::gcode_compress_package()
@@ -112,7 +115,7 @@ bool LowerGrbl::gcode_compress_package()
         return false;
     JobPackage::Part part;
     const bool compressed = JobPackage::takePart(&jobList, &part);
-    qDebug() << "size:" << part.uncompressedSize;
+    qCDebug(lcDevice) << "size:" << part.uncompressedSize;
     if (!compressed) {
         // A part that cannot be built cannot be sent; the rest of the job
         // would be meaningless without it.
@@ -123,7 +126,7 @@ bool LowerGrbl::gcode_compress_package()
     ++partNumber;
     addSentRecords(part.records);
     writeUncountedLine(JobPackage::announcement(partNumber, packageBuffer.size(), part.uncompressedSize));
-    qDebug() << "compress count " << partNumber << "compress done " << packageBuffer.size();
+    qCDebug(lcDevice) << "compress count " << partNumber << "compress done " << packageBuffer.size();
     return true;
 }
 
@@ -132,7 +135,7 @@ void LowerGrbl::gcode_send_compress_package()
     if (packageBuffer.isEmpty())
         return;
     writeToPort(packageBuffer);
-    qDebug() << "file send done";
+    qCDebug(lcDevice) << "file send done";
 }
 
 void LowerGrbl::gcode_send_compress_end()
@@ -141,14 +144,14 @@ void LowerGrbl::gcode_send_compress_end()
     send_timer_stop();
     if (jobList.isEmpty() && printing) {
         writeUncountedLine(JobPackage::transferDone());
-        qDebug() << "one package finished";
+        qCDebug(lcDevice) << "one package finished";
     }
     sendNumberToPanel(PanelTransferDone, 1);
 }
 
 void LowerGrbl::reset_sending_status()
 {
-    qDebug() << "sending out of time--------------";
+    qCDebug(lcDevice) << "sending out of time--------------";
     transferBusy = false;
     check_stop_status();
     check_pause_status();
@@ -163,7 +166,7 @@ void LowerGrbl::reset_sending_status()
 
 void LowerGrbl::endJobWithError(const QString &reason)
 {
-    qWarning() << "job ended:" << reason;
+    qCWarning(lcDevice) << "job ended:" << reason;
     printing = false;
     transferBusy = false;
     send_timer_stop();

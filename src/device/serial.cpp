@@ -1,3 +1,4 @@
+#include "device/devicelog.h"
 #include "device/serial.h"
 
 #include <QSerialPortInfo>
@@ -68,33 +69,33 @@ void Serial::startAutoSend()
         chosenPortNames.clear();
         if (!portNames.isEmpty())
             autoSendTimer->start(autoSendInterval);
-        qDebug() << "get ports" << portNames;
+        qCDebug(lcDevice) << "get ports" << portNames;
     }
     scanStep();
 }
 
 void Serial::scanStep()
 {
-    qDebug() << "times" << portIndex << portNames.size();
+    qCDebug(lcDevice) << "times" << portIndex << portNames.size();
     while (portIndex < portNames.size()) {
         close();
         clearError();
         const QString name = portNames.at(portIndex++);
-        qDebug() << "port name" << name;
+        qCDebug(lcDevice) << "port name" << name;
         setPortName(name);
         if (open(QIODevice::ReadWrite)) {
-            qDebug() << "opened" << name << autoSendData.toHex();
+            qCDebug(lcDevice) << "opened" << name << autoSendData.toHex();
             write(autoSendData);
             return;
         }
-        qDebug() << "serial err" << error() << errorString();
+        qCDebug(lcDevice) << "serial err" << error() << errorString();
         close();
         // A candidate that cannot be opened does not cost the user a whole
         // interval: try the next one right away.
     }
     autoSendTimer->stop();
     close();
-    qDebug() << "find none";
+    qCDebug(lcDevice) << "find none";
     emit autoSendExhausted();
 }
 
