@@ -289,7 +289,9 @@ void LowerGrbl::startScan(const QStringList &chosenPorts)
         else
             serialPort->startAutoSendOn(chosenPorts);
     }
-    sendStringToPanel(PanelPortList, panelText);
+    // A port chosen from the panel's list leaves that list as it is.
+    if (chosenPorts.isEmpty())
+        sendStringToPanel(PanelPortList, panelText);
 }
 
 void LowerGrbl::routeReadsTo(void (LowerGrbl::*handler)())

@@ -161,6 +161,7 @@ private slots:
     void refusesSmallReceiveBuffers_data();
     void refusesSmallReceiveBuffers();
 
+    void repeatedBannersDuringIdentification();
     void streamsLargeJob_data();
     void streamsLargeJob();
     void stopAndPauseWaitForThePackage_data();
@@ -292,6 +293,24 @@ void TestLowerGrbl::refusesSmallReceiveBuffers()
     QCOMPARE(c.link->count(PanelConnected), 0);
     QCOMPARE(c.controller->rawReceived().count("$I\n"), 1);
     QVERIFY(!c.controller->rawReceived().contains("$H"));
+}
+
+void TestLowerGrbl::repeatedBannersDuringIdentification()
+{
+    // The controller greets on open and again on the soft reset, so it is
+    // asked twice and answers twice; the link must count correctly anyway.
+    ControllerSubstitute::Profile profile = profileFor("1.0.0", "0.1.5");
+    profile.bannerOnOpen = true;
+    profile.replyDelayMs = 1;
+    Connection c;
+    CONNECT_OR_FAIL(c, profile);
+    QVERIFY(c.controller->rawReceived().count("$I\n") <= 2);
+    const QList<GCodeBuffer> job = makeJob(1000);
+    emit c.link->lowerSetGcode(job);
+    WAIT_COMPARE(c.link->count(PanelPrintDone), 1, 60000);
+    QVERIFY(!c.controller->overrun());
+    QCOMPARE(c.link->count(PanelConnected), 1);
+    QVERIFY(c.link->values(PanelLinkError).isEmpty());
 }
 
 void TestLowerGrbl::streamsLargeJob_data()
