@@ -529,9 +529,12 @@ void LowerGrbl::grblBackInfoAnalysis(const QByteArray &bytes)
         break;
     case GrblReply::Kind::Error:
         grblRecoverOnceBytes();
-        // The job goes on (the controller skipped the line), but the user hears of it.
-        if (printing)
+        // The job goes on (the controller skipped the line), but the user
+        // hears of it, once per job.
+        if (printing && !lineErrorReported) {
+            lineErrorReported = true;
             sendStringToPanel(PanelLinkError, QLatin1String(DeviceLinkError::ControllerError) + line.trimmed());
+        }
         break;
     case GrblReply::Kind::Transfer:
         transferMessage(line);

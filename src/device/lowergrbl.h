@@ -169,6 +169,7 @@ private:
     double firmwareWritten = 0;
     bool otaInProgress = false;
     bool accepted = false;
+    bool lineErrorReported = false;
     bool disconnectReported = false;
     void (LowerGrbl::*readHandler)() = nullptr;
 };

@@ -20,6 +20,7 @@ void LowerGrbl::grblGcodePrint(QList<GCodeBuffer> g)
         return;
     }
     printing = true;
+    lineErrorReported = false;
     jobList = std::move(g);
     grblSetGcodeSize(jobList.size());
     if (packageMode)

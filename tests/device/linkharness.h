@@ -18,7 +18,7 @@ public:
     struct Options
     {
         QStringList candidates;     // the scan's port list
-        int scanIntervalMs = 400;   // each candidate's time to answer
+        int scanIntervalMs = 2000;  // each candidate's time to answer (generous on a loaded machine)
         int packageTimeoutMs = 50000;
     };
 

@@ -644,6 +644,7 @@ void TestLowerGrbl::rejectedLineIsReportedAndJobGoesOn()
     WAIT_VERIFY(c.controller->countedLines().contains("$$"), Wait);
     const int before = c.controller->countedLines().size();
     c.controller->failLine(before + 500, 20);
+    c.controller->failLine(before + 900, 21); // only the first of a job is reported
     emit c.link->lowerSetGcode(makeJob(2000));
     WAIT_COMPARE(c.link->count(PanelPrintDone), 1, Wait);
     QCOMPARE(c.link->values(PanelLinkError),
@@ -769,7 +770,7 @@ void TestLowerGrbl::runnerReportsFailures()
     controller.setSilent(failure == "silent");
 
     DeviceJobRunner runner;
-    runner.setScanInterval(500);
+    runner.setScanInterval(1500);
     bool finished = false;
     bool success = true;
     QString message;
