@@ -3,6 +3,8 @@
 #include "device/lowergrbl.h"
 #include "device/panelmessage.h"
 
+#include <QEventLoop>
+#include <QFile>
 #include <QMap>
 #include <QThread>
 #include <QtDebug>
@@ -204,4 +206,44 @@ bool DeviceJobRunner::parseJobText(const QString &text, QList<GCodeBuffer> *job,
         job->append(record);
     }
     return true;
+}
+
+int sendJobFile(const QString &jobFile, const QString &portPath,
+                const std::function<void(const QString &)> &report)
+{
+    QFile file(jobFile);
+    if (!file.open(QIODevice::ReadOnly)) {
+        report(QStringLiteral("cannot read %1: %2").arg(jobFile, file.errorString()));
+        return 1;
+    }
+    QList<GCodeBuffer> job;
+    QString error;
+    if (!DeviceJobRunner::parseJobText(QString::fromLatin1(file.readAll()), &job, &error)) {
+        report(QStringLiteral("%1: %2").arg(jobFile, error));
+        return 1;
+    }
+
+    DeviceJobRunner runner;
+    QEventLoop loop;
+    bool success = false;
+    int lastPercent = -1;
+    QObject::connect(&runner, &DeviceJobRunner::progress, &loop, [&](double percent) {
+        const int whole = int(percent);
+        if (whole != lastPercent) {
+            lastPercent = whole;
+            report(QStringLiteral("progress %1 %").arg(whole));
+        }
+    });
+    QObject::connect(&runner, &DeviceJobRunner::warning, &loop,
+                     [&](const QString &message) { report(QStringLiteral("warning: %1").arg(message)); });
+    QObject::connect(&runner, &DeviceJobRunner::finished, &loop, [&](bool ok, const QString &message) {
+        success = ok;
+        report(message);
+        loop.quit();
+    });
+    report(QStringLiteral("sending %1 records to %2").arg(job.size()).arg(portPath));
+    runner.start(portPath, job);
+    if (runner.isRunning())
+        loop.exec();
+    return success ? 0 : 1;
 }

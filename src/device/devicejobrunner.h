@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class LowerGrbl;
 class QThread;
 
@@ -63,3 +65,10 @@ private:
     bool running = false;
     bool connected = false;
 };
+
+// The command line's "--send JOB --port PATH": reads the G-code file, sends it
+// with a DeviceJobRunner and waits (in a local event loop) until it ends.
+// `report` receives progress and the outcome as lines of text. Returns 0 when
+// the controller reported the end of the program, 1 otherwise.
+int sendJobFile(const QString &jobFile, const QString &portPath,
+                const std::function<void(const QString &)> &report);

@@ -11,6 +11,7 @@
 
 #include <QEventLoop>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QSerialPort>
 #include <functional>
@@ -188,6 +189,8 @@ private slots:
     void runnerSendsAJob();
     void runnerReportsFailures_data();
     void runnerReportsFailures();
+    void sendsAJobFile_data();
+    void sendsAJobFile();
 };
 
 void TestLowerGrbl::initTestCase()
@@ -789,6 +792,44 @@ void TestLowerGrbl::runnerReportsFailures()
     WAIT_VERIFY(finished, Wait);
     QVERIFY(!success);
     QVERIFY2(message.startsWith(messageStart), qPrintable(message));
+}
+
+void TestLowerGrbl::sendsAJobFile_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("lastReport");
+    QTest::newRow("job") << jobText(makeJob(500)) << 0 << "job finished";
+    QTest::newRow("foreign g-code") << QByteArray("G1 X1 ; comment\n") << 1 << "";
+}
+
+void TestLowerGrbl::sendsAJobFile()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, exitCode);
+    QFETCH(QString, lastReport);
+    PtyPair pair;
+    QVERIFY(pair.open());
+    ControllerSubstitute controller(profileFor("2.0.0", "0.1.6"));
+    QVERIFY(controller.open(pair));
+    QTemporaryDir folder;
+    QFile file(folder.filePath("job.gc"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+
+    QStringList reports;
+    const int code = sendJobFile(file.fileName(), pair.hostPath(), [&](const QString &line) { reports << line; });
+    QCOMPARE(code, exitCode);
+    QVERIFY(!reports.isEmpty());
+    if (!lastReport.isEmpty()) {
+        QCOMPARE(reports.last(), lastReport);
+        QVERIFY(reports.contains("progress 100 %"));
+        QVERIFY(controller.programText() == content);
+    } else {
+        QVERIFY(reports.last().contains("line 1:"));
+    }
+    QVERIFY(sendJobFile(folder.filePath("missing.gc"), pair.hostPath(), [&](const QString &) {}) == 1);
 }
 
 SCRIBO_TEST_CORE_MAIN(TestLowerGrbl)
