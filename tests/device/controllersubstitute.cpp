@@ -345,16 +345,10 @@ void ControllerSubstitute::processLine(const QByteArray &rawLine)
     emit lineReceived(rawLine);
     const QByteArray command = rawLine.trimmed();
 
-    if (m_mode == InputMode::PackagePayload) {
-        recordError(QStringLiteral("command \"%1\" while a package payload was expected")
-                        .arg(QString::fromLatin1(command)));
-        return;
-    }
-    if (m_mode == InputMode::FirmwareBlock) {
-        recordError(QStringLiteral("command \"%1\" while a firmware block was expected")
-                        .arg(QString::fromLatin1(command)));
-        return;
-    }
+    // Every queued line arrived before any payload was asked for (payload
+    // bytes never reach the queue), so it is a command even if a transfer
+    // has started since.
+
     // The package dialogue lines are not counted: the link never budgets
     // them, so they get no "ok".
     if (command.startsWith("$@print@")) {

@@ -34,7 +34,7 @@ class PtyPair;
 //
 // Receive buffer: bytes of received lines that have not been answered yet
 // occupy a buffer of Profile::bufferSize bytes, as in the real controller.
-// Lines are worked through at the controller's own pace (replyDelay,
+// Lines are worked through at the controller's own pace (replyDelayMs,
 // holdLines()); a host that ever has more bytes outstanding than the buffer
 // holds is recorded as overrun() (the bytes are kept, so the test sees the
 // violation rather than its consequences).
@@ -47,7 +47,7 @@ public:
         QByteArray version = "1.1h";        // firmware, in "[VER:<version>,...]"
         QByteArray hardwareLine = "1.0.0";  // in "[HARDVER:<line>]"
         int bufferSize = 1024;              // announced as the 2nd number of "[OPT:"
-        bool locked = false;                // starts locked (alarm), see lockMessage
+        bool locked = false;                // starts in alarm; every banner is followed by the lock message
         QByteArray banner = "Grbl 1.1h ['$' for help]";
         bool bannerOnOpen = false;          // greet without waiting for 0x18
         int replyDelayMs = 0;               // time spent on each line; 0 answers at once
