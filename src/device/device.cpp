@@ -1,1 +1,0 @@
-// Placeholder translation unit until the first sources land.

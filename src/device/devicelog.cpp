@@ -1,0 +1,3 @@
+#include "device/devicelog.h"
+
+Q_LOGGING_CATEGORY(lcDevice, "scribo.device")
