@@ -2,17 +2,21 @@
 
 #include "canvas/itemhost.h"
 #include "canvas/itemsupport.h"
+#include "document/svgvalues.h"
+#include "gcode/bitmaptrace.h"
 
 #include <QGraphicsSceneContextMenuEvent>
 #include <QGraphicsSceneMouseEvent>
 
 namespace {
 
-// TODO(trace): trace with the bitmap tracer and parse its path data back.
 QPainterPath traceImageOutline(const QImage &image)
 {
-    Q_UNUSED(image);
-    return QPainterPath();
+    const QString pathData = garyMapToPath(image);
+    // A light picture traces to nothing, and a failed tracing is not path data.
+    if (!pathData.trimmed().startsWith(QLatin1Char('M')))
+        return QPainterPath();
+    return getPathTraitFromString(pathData);
 }
 
 } // namespace

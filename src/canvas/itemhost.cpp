@@ -5,7 +5,9 @@
 // TODO(façade): this file is the single place where the item family meets
 // SVGView, its Scene and its DesignView. Until those exist the three look-ups
 // below answer "nothing there"; once they do, receiverOf() returns the view's
-// scene, contextMenuOf() the design view's menu and doodleTool() the view's tool.
+// scene, execMenuOf() runs the design view's menu, toolOf() gives the view's
+// tool, defaultsOf() the scene's default parameters and claimLayerOf() sets the
+// view's drawing layer when it has none.
 namespace {
 
 QObject *receiverOf(SVGView * /*view*/)
@@ -21,6 +23,16 @@ bool execMenuOf(SVGView * /*view*/, const QPoint & /*screenPos*/)
 int toolOf(SVGView * /*view*/)
 {
     return 0;
+}
+
+DefaultParameters defaultsOf(SVGView * /*view*/)
+{
+    return DefaultParameters();
+}
+
+bool claimLayerOf(SVGView * /*view*/, Node * /*layer*/)
+{
+    return false;
 }
 
 } // namespace
@@ -48,6 +60,20 @@ bool execContextMenu(SVGView *view, const QPoint &screenPos)
 int doodleTool(SVGView *view)
 {
     return view ? toolOf(view) : 0;
+}
+
+} // namespace ItemHost
+
+namespace ItemHost {
+
+DefaultParameters defaultParameters(SVGView *view)
+{
+    return view ? defaultsOf(view) : DefaultParameters();
+}
+
+bool claimDrawingLayer(SVGView *view, Node *layer)
+{
+    return view && layer ? claimLayerOf(view, layer) : false;
 }
 
 } // namespace ItemHost

@@ -532,6 +532,27 @@ private slots:
         QVERIFY(group->shape().boundingRect().width() >= 0);
     }
 
+    void imageOutlineIsTraced()
+    {
+        QPixmap pixmap(100, 60);
+        pixmap.fill(Qt::white);
+        {
+            QPainter painter(&pixmap);
+            painter.fillRect(QRect(20, 10, 30, 40), Qt::black);
+        }
+        GraphicsImageItem item(nullptr, pixmap, nullptr);
+        const QRectF traced = item.traceOutline.boundingRect();
+        QVERIFY2(qAbs(traced.left() - 20) < 1 && qAbs(traced.top() - 10) < 1
+                     && qAbs(traced.width() - 30) < 1 && qAbs(traced.height() - 40) < 1,
+                 qPrintable(QStringLiteral("%1,%2 %3x%4").arg(traced.x()).arg(traced.y())
+                                .arg(traced.width()).arg(traced.height())));
+
+        QPixmap white(50, 50);
+        white.fill(Qt::white);
+        QVERIFY(GraphicsImageItem(nullptr, white, nullptr).traceOutline.isEmpty());
+        QVERIFY(GraphicsImageItem(nullptr, QPixmap(), nullptr).traceOutline.isEmpty());
+    }
+
     void measuringItems_data()
     {
         QTest::addColumn<QList<QRectF>>("rects");
