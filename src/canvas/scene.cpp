@@ -402,7 +402,7 @@ void Scene::moveGroupMember(QGraphicsItem *group, QPointF scenePos, QPointF last
             member->setPos(member->pos() + d);
         }
     }
-    group->prepareGeometryChange();
+    group->update();
 }
 
 void Scene::selectRelease(QGraphicsSceneMouseEvent *event)
@@ -502,7 +502,7 @@ void Scene::pathMove(const QPointF &p)
 {
     if (!penDown || !currentNode || currentNode->nodeType() != NodeType::Path)
         return;
-    if (!penSamples.isEmpty() && qFuzzyCompare(*penSamples.last(), p))
+    if (!penSamples.isEmpty() && *penSamples.last() == p)
         return;
     penSamples.append(new QPointF(p));
     if (penSamples.size() != 16)
