@@ -276,12 +276,11 @@ void Node::finishDecorating(QGraphicsItem *item)
     item->setTransform(getTransform(m_element));
     item->setData(0, QVariant::fromValue(this));
     getStyles();
+    m_item = item;
     if (m_parentNode && m_parentNode->m_item) {
         item->setParentItem(m_parentNode->m_item);
-        m_item = item;
         setPraentRect();
     }
-    m_item = item;
 }
 
 void Node::forgetCanvasItems()

@@ -748,6 +748,8 @@ QPainterPath getPathTraitFromString(const QString &text, bool *ok)
             *ok = false;
         return QPainterPath();
     }
+    if (ok)
+        *ok = true;
     PathParser parser(text);
     return parser.parse(ok);
 }
