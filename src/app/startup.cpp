@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/commandline.h"
 #include "app/designwindow.h"
 #include "app/logger.h"
 #include "common/settingsindex.h"
@@ -75,6 +76,22 @@ QString catalogueForLanguage(QSettings &settings, const QLocale &systemLocale)
 
 int runApplication(int argc, char **argv)
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLineRequest request = parseCommandLine(arguments);
+    if (request.mode != CommandLineRequest::Mode::Window) {
+        if (!prepareCommandLinePlatform(request))
+            return CommandLineExit::Usage;
+        initScriboResources();
+        logFileUrl = defaultLogFilePath();
+        if (!logFileUrl.isEmpty())
+            qInstallMessageHandler(logger);
+        QApplication app(argc, argv);
+        registerGCodeBufferMetaTypes();
+        return runCommandLine(request);
+    }
+
     initScriboResources();
     logFileUrl = defaultLogFilePath();
     if (!logFileUrl.isEmpty())

@@ -1,8 +1,12 @@
 #pragma once
 
 #include "canvas/doodletool.h"
+#include "document/jobassembly.h"
+#include "gcode/gcodebuffer.h"
 
+#include <QDomElement>
 #include <QList>
+#include <QPainterPath>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -81,6 +85,37 @@ public:
     double paintNum = 1;
     double printSpacing = 1;
     double paintDirection = 0;
+
+    // ---- Job generation (defined in jobassembly.cpp) ----
+    // Turns the design, given as SVG text, into the job left in mGcode.
+    // Returns an empty text on success; otherwise why there is no job
+    // (mGcode is then empty). progress may cancel.
+    QString svg2Gcode(const QString &svgText, const JobProgress &progress = {});
+    // What the window's job commands do: empty mGcode, serialise the document
+    // and generate from that text.
+    QString generateJob(const JobProgress &progress = {});
+    // Collects every "fill:none" element below `element` as an outline with
+    // its cut parameters and removes it from the document; true when
+    // `element` itself was removed. parent is null for the root, which is
+    // never removed. inheritedFill: the fill a shape without one of its own
+    // takes ("black" at the root, as in SVG; empty: none).
+    bool recursionSvgDocRemoveStroke(QDomElement element, QDomElement *parent, QList<QPainterPath> &paths,
+                                     QList<double> &power, QList<double> &speed, QList<double> &xError,
+                                     QList<double> &yError, const QString &inheritedFill = QString());
+    // Removes every image and filled element whose print parameters differ
+    // from `parameter`; true when `element` itself was removed.
+    bool recursionSvgDocRemovemParameter(QDomElement element, QDomElement *parent, const PaintParameter *parameter,
+                                         const QString &inheritedFill = QString());
+    // Emits the items in order into mGcode.
+    void sortItemListtoGcode(SortItemList *list);
+    // Appends the glyph outlines of a "text" element to its parent as "path"
+    // elements; the number appended.
+    int text2Path(QDomElement text);
+    // The print parameters of an element, the scene's defaults filling gaps.
+    PaintParameter paintParameterOf(const QDomElement &element) const;
+
+    QList<GCodeBuffer> mGcode;
+    QList<PaintParameter> paintParameterList;
 
 signals:
     void itemModified();
