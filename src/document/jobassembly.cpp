@@ -342,8 +342,6 @@ QPainterPath item2Path(const QDomElement &element)
         once.lineTo(x + rx, y);
         if (rounded)
             once.arcTo(x, y, 2 * rx, 2 * ry, 90, 90);
-        else
-            once.lineTo(x, y);
     } else if (tag == QLatin1String("ellipse") || tag == QLatin1String("circle")) {
         const double cx = getFloatTrait(element, QStringLiteral("cx"));
         const double cy = getFloatTrait(element, QStringLiteral("cy"));
