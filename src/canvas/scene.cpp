@@ -56,6 +56,8 @@ bool drawsNothing(const QPainterPath &path)
 Scene::Scene(MainWindow *window, SVGView *view)
     : QGraphicsScene(view), window(window), view(view)
 {
+    // The selection reports may cross queued connections.
+    qRegisterMetaType<QMap<QString, QString>>("QMap<QString,QString>");
     setBackgroundBrush(Qt::white);
     grid = new GridTool(QSizeF(3200, 2400), QSizeF(125, 125));
     connect(this, &QGraphicsScene::selectionChanged, this, &Scene::selectNode);
@@ -414,10 +416,6 @@ void Scene::selectRelease(QGraphicsSceneMouseEvent *event)
         removeItem(selectingTool);
         delete selectingTool;
         selectingTool = nullptr;
-        // A band that caught nothing changes no selection, so no report
-        // would follow: the panel still has to hear that nothing is selected.
-        if (selectedItems().isEmpty())
-            reportSelection({});
         return;
     }
     if (mouseState == ItemPressed && moved) {
