@@ -1,0 +1,48 @@
+#include "canvas/graphicslineitem.h"
+
+#include "canvas/itemhost.h"
+#include "canvas/itemsupport.h"
+
+#include <QGraphicsSceneContextMenuEvent>
+#include <QGraphicsSceneMouseEvent>
+#include <QPen>
+
+GraphicsLineItem::GraphicsLineItem(SVGView *view, QGraphicsItem *parent, qreal x1, qreal y1,
+                                   qreal x2, qreal y2)
+    : QObject(), QGraphicsLineItem(x1, y1, x2, y2, parent), view(view)
+{
+    ItemHost::connectPressSignals(this, view);
+}
+
+QPainterPath GraphicsLineItem::shape() const
+{
+    // Qt derives a wide line's bounding rectangle from shape(); asking
+    // boundingRect() here would recurse without end. Take the same rectangle
+    // from Qt's own line shape instead.
+    QRectF bounds;
+    if (pen().widthF() == 0.0)
+        bounds = QRectF(line().p1(), line().p2()).normalized();
+    else
+        bounds = QGraphicsLineItem::shape().controlPointRect();
+    QPainterPath path;
+    path.addRect(bounds);
+    return path;
+}
+
+void GraphicsLineItem::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
+{
+    if (!ItemHost::execContextMenu(view, event->screenPos()))
+        event->ignore();
+}
+
+void GraphicsLineItem::mousePressEvent(QGraphicsSceneMouseEvent *event)
+{
+    switch (ItemSupport::classifyPress(event)) {
+    case ItemSupport::PressKind::Right: emit rightSelected(this); break;
+    case ItemSupport::PressKind::LeftControl: emit leftCtlSelected(this); break;
+    case ItemSupport::PressKind::Left: emit leftSelected(this); break;
+    }
+}
+
+void GraphicsLineItem::mouseMoveEvent(QGraphicsSceneMouseEvent *) {}
+void GraphicsLineItem::mouseReleaseEvent(QGraphicsSceneMouseEvent *) {}
