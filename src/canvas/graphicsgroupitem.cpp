@@ -50,8 +50,25 @@ GraphicsGroupItem::GraphicsGroupItem(SVGView *view, const QList<QGraphicsItem *>
                                      QGraphicsItem *parent)
     : QObject(), QGraphicsItem(parent), view(view), members(members)
 {
+    // A member deleted while the group lives (its element removed, the scene
+    // cleared) leaves the list, so the group never measures a dead item.
+    for (QGraphicsItem *member : members) {
+        if (QObject *object = dynamic_cast<QObject *>(member)) {
+            connect(object, &QObject::destroyed, this, [this, member]() {
+                this->members.removeAll(member);
+            });
+        }
+    }
     ItemHost::connectPressSignals(this, view);
     setFlags(ItemIsMovable | ItemIsSelectable);
+}
+
+GraphicsGroupItem::~GraphicsGroupItem()
+{
+    for (QGraphicsItem *member : qAsConst(members)) {
+        if (getThisItemGroup(member) == this)
+            setThisItemGroup(member, nullptr);
+    }
 }
 
 QRectF GraphicsGroupItem::boundingRect() const

@@ -20,6 +20,8 @@ public:
 
     GraphicsGroupItem(SVGView *view, const QList<QGraphicsItem *> &members,
                       QGraphicsItem *parent = nullptr);
+    // Members that still name this group as theirs are released.
+    ~GraphicsGroupItem() override;
 
     int type() const override { return Type; }
     QRectF boundingRect() const override;

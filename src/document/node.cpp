@@ -1,5 +1,6 @@
 #include "node.h"
 
+#include "elementbuilders.h"
 #include "svgdocument.h"
 #include "svgelement.h"
 #include "svgvalues.h"
@@ -84,7 +85,8 @@ Node *Node::createNode(const QDomElement &element, int row, SVGView *view, Node 
     case NodeType::Svg:
         return new SVGElement(element, row, view, parent);
     default:
-        // Shapes, text, images and groups get their canvas builders here.
+        if (Node *built = buildElementNode(element, row, view, parent))
+            return built;
         return new Node(element, row, view, type, parent);
     }
 }

@@ -370,6 +370,32 @@ private slots:
         QCOMPARE(group->members.size(), 2);
     }
 
+    void groupAndMembersOutliveEachOther()
+    {
+        QGraphicsScene scene;
+        auto *kept = new GraphicsRectItem(nullptr, nullptr, 0, 0, 10, 10);
+        auto *removed = new GraphicsEllipseItem(nullptr, nullptr, 100, 100, 10, 10);
+        scene.addItem(kept);
+        scene.addItem(removed);
+        auto *group = new GraphicsGroupItem(nullptr, {kept, removed});
+        scene.addItem(group);
+        group->addGroupMember();
+
+        delete removed;
+        QCOMPARE(group->members, QList<QGraphicsItem *>{kept});
+        QCOMPARE(group->boundingRect(), kept->sceneBoundingRect());
+
+        delete group;
+        QCOMPARE(getThisItemGroup(kept), static_cast<GraphicsGroupItem *>(nullptr));
+
+        // Clearing the scene takes group and members in whatever order.
+        auto *again = new GraphicsGroupItem(nullptr, {kept});
+        scene.addItem(again);
+        again->addGroupMember();
+        scene.clear();
+        QVERIFY(scene.items().isEmpty());
+    }
+
     void otherItemsHaveNoGroup()
     {
         QGraphicsRectItem handle(0, 0, 10, 10);

@@ -10,6 +10,7 @@
 #include "document/svgelement.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QGraphicsScene>
 #include <QPainter>
 
@@ -25,9 +26,9 @@ struct BuiltDesign
     std::unique_ptr<SVGDocument> model;
     QHash<QString, Node *> byId;
 
-    explicit BuiltDesign(const QString &body)
+    explicit BuiltDesign(const QString &body, bool whole = false)
     {
-        const QString content = QStringLiteral(
+        const QString content = whole ? body : QStringLiteral(
             "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink'"
             " xmlns:lumacraft='x' width='2000' height='2000'>%1</svg>").arg(body);
         model = std::make_unique<SVGDocument>(content, nullptr, &scene);
@@ -54,6 +55,17 @@ struct BuiltDesign
     }
 
     Node *node(const QString &id) const { return byId.value(id, nullptr); }
+
+    // Every node of the tree below `from`, parents first.
+    QList<Node *> allNodes(Node *from) const
+    {
+        QList<Node *> nodes;
+        for (Node *child : from->childNodes()) {
+            nodes << child;
+            nodes << allNodes(child);
+        }
+        return nodes;
+    }
 
     QImage render(qreal zoom = 1) const
     {
@@ -537,6 +549,51 @@ private slots:
         QCOMPARE(node->shownImage.size(), shown);
         QVERIFY(node->width >= 0 && node->height >= 0);
         // No style: images have neither pen nor brush, nor a no-fill test.
+        design.render();
+        design.render(0.05);
+    }
+
+    // Real drawings: every drawable element gets exactly one item of its class,
+    // hung under its parent's item and pointing back at its node.
+    void realDesigns_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("shapes tutorial") << "inkscape-tutorials__tutorial-shapes.svg";
+        QTest::newRow("path data test") << "w3c-svg11__paths-data-18-f.svg";
+        QTest::newRow("style inheritance") << "style-inheritance.svg";
+    }
+
+    void realDesigns()
+    {
+        QFETCH(QString, file);
+        QFile input(ScriboTest::dataPath(file));
+        QVERIFY(input.open(QIODevice::ReadOnly));
+        BuiltDesign design(QString::fromUtf8(input.readAll()), true);
+        SVGElement *svg = design.model->svgElem();
+        QVERIFY(svg);
+
+        const QHash<QString, int> expectedType = {
+            {"rect", ItemType::Rect},     {"circle", ItemType::Ellipse}, {"ellipse", ItemType::Ellipse},
+            {"line", ItemType::Line},     {"polyline", ItemType::Path},  {"polygon", ItemType::Path},
+            {"path", ItemType::Path},     {"image", ItemType::Image},    {"g", ItemType::Rect},
+            {"a", ItemType::Rect}};
+        int built = 0;
+        for (Node *node : design.allNodes(svg)) {
+            const QString tag = node->domElem().tagName();
+            if (!expectedType.contains(tag))
+                continue;
+            QGraphicsItem *item = node->item();
+            QVERIFY2(item, qPrintable(tag));
+            QCOMPARE(item->type(), expectedType.value(tag));
+            QCOMPARE(itemNode(item), node);
+            QCOMPARE(item->zValue(), double(node->row()));
+            if (node->parent() && node->parent()->item())
+                QCOMPARE(item->parentItem(), node->parent()->item());
+            if (tag != "g" && tag != "a")
+                QVERIFY(node->domElem().hasAttribute("lumacraft:scanTimes"));
+            ++built;
+        }
+        QVERIFY(built > 0);
         design.render();
         design.render(0.05);
     }
