@@ -2,6 +2,7 @@
 
 #include "canvas/itemhost.h"
 #include "canvas/itemsupport.h"
+#include "canvas/scene.h"
 
 #include <QGraphicsScene>
 #include <QGraphicsSceneContextMenuEvent>
@@ -23,12 +24,16 @@ constexpr double CaretWidth = 5;
 
 // The selection frame must not cover a text being edited, and must follow
 // its size while it is typed into.
-void removeSelectionFrame(QGraphicsScene *)
+void removeSelectionFrame(QGraphicsScene *scene)
 {
+    if (auto *canvas = qobject_cast<Scene *>(scene))
+        canvas->removeSelectItem();
 }
 
-void refreshSelectionFrame(QGraphicsScene *)
+void refreshSelectionFrame(QGraphicsScene *scene)
 {
+    if (auto *canvas = qobject_cast<Scene *>(scene))
+        canvas->refreshSelectionFrame();
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "canvas/doodletool.h"
 
+#include <QDomNode>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -71,6 +72,10 @@ public:
     CamdList *commands() const { return commandList; }
     void undo();
     void redo();
+
+    // Appends the glyph outlines of a "text" element, with its print
+    // parameters, as "path" elements to the text's parent.
+    void text2Path(const QDomNode &node);
 
     // Paint configuration for job generation.
     void setPaintConfig(const QList<QString> &keys, const QList<double> &values);

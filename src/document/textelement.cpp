@@ -3,6 +3,7 @@
 #include "canvas/graphicstextitem.h"
 #include "canvas/itemhost.h"
 #include "canvas/itemtypes.h"
+#include "canvas/undo.h"
 #include "svgvalues.h"
 #include "textlayout.h"
 
@@ -134,4 +135,28 @@ void TextElement::setBrush(const QBrush &brush)
         return;
     textItem->brush = brush;
     textItem->update();
+}
+
+AttributeOperating *setTextWord(Node *node, const QString &word)
+{
+    auto *text = dynamic_cast<TextElement *>(node);
+    if (!text)
+        return nullptr;
+    QDomElement element = text->domElem();
+    QDomNode first = element.firstChild();
+    const QString old = first.nodeValue();
+    const bool itemShowsWord = !text->textItem || text->textItem->toPlainText() == word;
+    if (old == word && itemShowsWord)
+        return nullptr;
+    qDebug().noquote() << "value" << word;
+    if (!itemShowsWord)
+        text->setWord(word);
+    if (first.isText())
+        first.setNodeValue(word);
+    else if (first.isNull())
+        element.appendChild(element.ownerDocument().createTextNode(word));
+    QList<QString> names{QStringLiteral("word")};
+    QList<QString> oldValues{old};
+    QList<QString> newValues{word};
+    return new AttributeOperating(node, names, oldValues, newValues);
 }

@@ -2,6 +2,7 @@
 
 #include "node.h"
 
+class AttributeOperating;
 class GraphicsTextItem;
 
 // The node of a "text" or "tspan" element: reads its position, layout
@@ -37,3 +38,9 @@ private:
     // The cached opacities and widths the brush and pen are made from.
     void fillStyleCaches();
 };
+
+// Makes `word` the text of a text node: the item shows it and the element's
+// first child, a text node (added when the element has no child), holds it.
+// Returns the change for the undo list ("word", old and new text), or null
+// when the node is no text node or the text is unchanged.
+AttributeOperating *setTextWord(Node *node, const QString &word);
