@@ -11,9 +11,9 @@ namespace {
 constexpr int AlignRightValue = 1;
 constexpr int AlignCenterValue = 2;
 constexpr int VerticalValue = 0;
-// Far beyond any work area (a point is about 1.3 design units), yet small
-// enough that glyph outlines stay finite and cheap to make.
-constexpr double MaxPointSize = 100000;
+// Far beyond any work area (a point is about 1.3 design units); the font
+// engine stops giving true outlines not much above it.
+constexpr double MaxPointSize = 20000;
 
 struct Glyph
 {
