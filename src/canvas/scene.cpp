@@ -14,6 +14,7 @@
 #include "document/node.h"
 #include "document/svgvalues.h"
 #include "document/svgview.h"
+#include "document/textelement.h"
 
 #include <QDebug>
 #include <QGraphicsSceneMouseEvent>
@@ -130,8 +131,23 @@ void Scene::removeSelectItem()
 
 void Scene::removeTextInputFlag()
 {
-    // Typed text is committed by the text items; until they can be edited in
-    // place there is nothing to commit.
+    // What was typed into the selected texts goes into their elements as one
+    // undo step; texts left as they were record nothing.
+    auto *command = new AttributeUndo(this);
+    for (QGraphicsItem *item : qAsConst(mSelectedItemList)) {
+        if (!item || item->type() != ItemType::Text)
+            continue;
+        auto *text = static_cast<GraphicsTextItem *>(item);
+        text->removeInputFlag();
+        Node *node = itemNode(text);
+        if (!node)
+            break;
+        command->append(setTextWord(node, text->toPlainText()));
+    }
+    if (view && !command->operations().isEmpty())
+        view->camdListAppend(command);
+    else
+        delete command;
 }
 
 void Scene::selectGroupMember(QGraphicsItem *group, QList<QGraphicsItem *> &out)
@@ -471,6 +487,8 @@ void Scene::textRelease()
                     {fixedNumber(position.x()), fixedNumber(position.y()), QLatin1String(TextStyle)});
     if (item) {
         item->setSelected(true);
+        if (item->type() == ItemType::Text)
+            static_cast<GraphicsTextItem *>(item)->setTextRevise();
         qDebug() << "1111111    mSelectedItemList" << mSelectedItemList.size();
         mSelectedItemList.append(item);
         qDebug() << "2222222    mSelectedItemList" << mSelectedItemList.size();

@@ -7,6 +7,7 @@
 #include "canvas/undo.h"
 #include "document/node.h"
 #include "document/svgvalues.h"
+#include "document/textelement.h"
 
 #include <QDebug>
 #include <QGraphicsItem>
@@ -166,6 +167,8 @@ AttributeOperating *Scene::setNodeAttribute(Node *node, const QString &name, con
 {
     if (!node || name.isEmpty())
         return nullptr;
+    if (name == QLatin1String("word"))
+        return setTextWord(node, value);
     QList<QString> names{name};
     QList<QString> oldValues{node->domElem().attribute(name)};
     QList<QString> newValues{value};

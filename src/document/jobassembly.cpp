@@ -154,15 +154,6 @@ bool removeFrom(QDomElement &element, QDomElement *parent)
     return true;
 }
 
-// Text outlines are produced by the text code; until it is linked in, texts
-// contribute nothing and say so.
-int appendTextOutlines(QDomElement &text, const DefaultParameters &defaults)
-{
-    Q_UNUSED(defaults)
-    qWarning() << "text outlines are not available yet; text skipped:" << text.text().left(40);
-    return 0;
-}
-
 // Visits the element children of `element` by index over the live list; a
 // visit that removed its child does not advance.
 template <typename Visit>
@@ -401,11 +392,6 @@ PaintParameter SVGView::paintParameterOf(const QDomElement &element) const
     p.XMotorMovementError = numberOr(element, NativeAttribute::XMotorMovementError, defaults.XMotorMovementError);
     p.YMotorMovementError = numberOr(element, NativeAttribute::YMotorMovementError, defaults.YMotorMovementError);
     return p;
-}
-
-int SVGView::text2Path(QDomElement text)
-{
-    return appendTextOutlines(text, scene ? scene->defaultParameters : DefaultParameters());
 }
 
 bool SVGView::recursionSvgDocRemoveStroke(QDomElement element, QDomElement *parent, QList<QPainterPath> &paths,

@@ -7,6 +7,7 @@
 #include "document/svgdocument.h"
 #include "document/svgdomparse.h"
 #include "document/svgelement.h"
+#include "document/textoutline.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -222,6 +223,11 @@ void SVGView::redo()
 {
     commandList->redo();
     scene->refreshSelectionFrame();
+}
+
+void SVGView::text2Path(const QDomNode &node)
+{
+    textToPathElements(node, scene ? scene->defaultParameters : DefaultParameters());
 }
 
 void SVGView::setPaintConfig(const QList<QString> &keys, const QList<double> &values)

@@ -5,6 +5,7 @@
 #include "gcode/gcodebuffer.h"
 
 #include <QDomElement>
+#include <QDomNode>
 #include <QList>
 #include <QPainterPath>
 #include <QObject>
@@ -76,6 +77,10 @@ public:
     void undo();
     void redo();
 
+    // Appends the glyph outlines of a "text" element, with its print
+    // parameters, as "path" elements to the text's parent.
+    void text2Path(const QDomNode &node);
+
     // Paint configuration for job generation.
     void setPaintConfig(const QList<QString> &keys, const QList<double> &values);
     double paintPower = 1000;
@@ -108,9 +113,6 @@ public:
                                          const QString &inheritedFill = QString());
     // Emits the items in order into mGcode.
     void sortItemListtoGcode(SortItemList *list);
-    // Appends the glyph outlines of a "text" element to its parent as "path"
-    // elements; the number appended.
-    int text2Path(QDomElement text);
     // The print parameters of an element, the scene's defaults filling gaps.
     PaintParameter paintParameterOf(const QDomElement &element) const;
 

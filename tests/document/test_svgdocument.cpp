@@ -395,7 +395,8 @@ void TestSvgDocument::printParameters()
     QFETCH(QString, name);
     QFETCH(double, value);
     QFETCH(QString, written);
-    SVGDocument model("<svg><rect id='r' " + attributes + "/></svg>", nullptr);
+    // A "g": its builder reads no print parameters, so the call below is the first.
+    SVGDocument model("<svg><g id='r' " + attributes + "/></svg>", nullptr);
     model.buildAllNodes();
     Node *node = nodeById(model, "r");
     DefaultParameters defaults;
