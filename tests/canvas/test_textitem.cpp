@@ -232,6 +232,22 @@ private slots:
         QCOMPARE(canvas.view()->commands()->count(), undoBefore);
     }
 
+    // Undoing the placement while the new text is still being edited leaves
+    // nothing behind to commit.
+    void undoPlacementWhileEditing()
+    {
+        CanvasFixture canvas{QString()};
+        canvas.view()->setDoodleTool(DoodleTool::Text);
+        canvas.click(QPointF(300, 300));
+        QCOMPARE(canvas.layerElements().size(), 1);
+        canvas.view()->undo();
+        QCOMPARE(canvas.layerElements().size(), 0);
+        canvas.click(QPointF(1500, 1500));
+        canvas.view()->redo();
+        QCOMPARE(canvas.layerElements().size(), 1);
+        canvas.click(QPointF(1500, 1500));
+    }
+
     // A double click puts the caret after the character clicked; left of
     // every character it stands after the first one.
     void doubleClickPlacesCaret_data()
