@@ -67,8 +67,10 @@ void detachNode(Node *node)
     QGraphicsItem *item = node->item();
     if (item && item->scene())
         item->scene()->removeItem(item);
-    if (Node *parent = node->parent())
+    if (Node *parent = node->parent()) {
+        parent->markChildRowsStale();
         parent->setPraentRect();
+    }
 }
 
 void attachNode(Node *node)
@@ -79,6 +81,7 @@ void attachNode(Node *node)
     QDomElement parentElement = parent->domElem();
     if (!parentElement.isNull())
         parentElement.appendChild(node->domElem());
+    parent->markChildRowsStale();
     QGraphicsItem *item = node->item();
     if (item && parent->item())
         item->setParentItem(parent->item());

@@ -116,9 +116,10 @@ Node *Node::child(int row)
     Node *existing = m_childNodes.value(row, nullptr);
     if (existing && existing->m_element == domChild)
         return existing;
-    if (!m_childNodes.isEmpty() && domChild.isElement()) {
+    if (!m_childNodes.isEmpty() && domChild.isElement() && (existing || m_rowKeysStale)) {
         // The DOM changed under the tree (elements added or removed): re-key
-        // the existing nodes before deciding that the element has none.
+        // the existing nodes before deciding that the element has none. Only
+        // then: re-keying costs the square of the children, once per row.
         rebuildRowKeys();
         existing = m_childNodes.value(row, nullptr);
         if (existing && existing->m_element == domChild)
@@ -143,6 +144,7 @@ int Node::domIndexOf(const QDomElement &element) const
 
 void Node::rebuildRowKeys()
 {
+    m_rowKeysStale = false;
     QList<Node *> nodes = m_childNodes.values() + m_strayChildNodes;
     m_childNodes.clear();
     m_strayChildNodes.clear();

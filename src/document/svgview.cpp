@@ -35,6 +35,8 @@ SVGView::SVGView(MainWindow *mainWindow)
     commandList = new CamdList;
     scene = new Scene(mainWindow, this);
     svgModel = new SVGDocument(newDocumentContent(), this, scene, this);
+    // The document says the size of the work area from the start.
+    setSvgSceneBound(sceneWidth, sceneHeight);
 }
 
 SVGView::~SVGView()
