@@ -3,6 +3,9 @@
 #include "canvas/selectitem.h"
 #include "canvas/undo.h"
 #include "common/testenvironment.h"
+#include "app/designwindow.h"
+#include "document/svgdocument.h"
+#include "document/svgvalues.h"
 #include "document/textelement.h"
 
 #include <QImage>
@@ -229,6 +232,22 @@ private slots:
         QCOMPARE(canvas.view()->commands()->count(), undoBefore);
     }
 
+    // Undoing the placement while the new text is still being edited leaves
+    // nothing behind to commit.
+    void undoPlacementWhileEditing()
+    {
+        CanvasFixture canvas{QString()};
+        canvas.view()->setDoodleTool(DoodleTool::Text);
+        canvas.click(QPointF(300, 300));
+        QCOMPARE(canvas.layerElements().size(), 1);
+        canvas.view()->undo();
+        QCOMPARE(canvas.layerElements().size(), 0);
+        canvas.click(QPointF(1500, 1500));
+        canvas.view()->redo();
+        QCOMPARE(canvas.layerElements().size(), 1);
+        canvas.click(QPointF(1500, 1500));
+    }
+
     // A double click puts the caret after the character clicked; left of
     // every character it stands after the first one.
     void doubleClickPlacesCaret_data()
@@ -320,6 +339,60 @@ private slots:
             QVERIFY(item->boundingRect().height() > 0.3 * item->layout().ascent);
         item->setTextRevise();
         paintedPixels(item);
+    }
+
+    // A real multilingual drawing (tspans, fonts that are not installed,
+    // right-to-left scripts): every text gets its item, and job assembly's
+    // conversion turns every text with visible content into outlines.
+    void realDrawing()
+    {
+        DesignWindow window;
+        window.resize(900, 700);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(window.openDesign(ScriboTest::dataPath(QStringLiteral("inkscape-examples__i18n.svg"))));
+        int texts = 0;
+        const QList<QGraphicsItem *> items = window.svgView()->getScene()->items();
+        for (QGraphicsItem *item : items) {
+            GraphicsTextItem *text = textItem(item);
+            if (!text)
+                continue;
+            ++texts;
+            QVERIFY(itemNode(text));
+            QCOMPARE(text->charPositions.size(), text->toPlainText().size() + 1);
+            paintedPixels(text);
+        }
+        QCOMPARE(texts, 57); // 32 texts and their 25 tspans; text on a path is not shown
+
+        QDomDocument copy;
+        QVERIFY(copy.setContent(window.svgView()->model()->toText()));
+        const QDomNodeList list = copy.elementsByTagName(QStringLiteral("text"));
+        const QDomNodeList drawnPaths = copy.elementsByTagName(QStringLiteral("path"));
+        for (int i = 0; i < drawnPaths.size(); ++i)
+            drawnPaths.at(i).toElement().setAttribute(QStringLiteral("drawn"), QStringLiteral("1"));
+        QList<QDomElement> textElements;
+        for (int i = 0; i < list.size(); ++i)
+            textElements.append(list.at(i).toElement());
+        for (const QDomElement &text : qAsConst(textElements)) {
+            const int before = copy.elementsByTagName(QStringLiteral("path")).size();
+            window.svgView()->text2Path(text);
+            const int made = copy.elementsByTagName(QStringLiteral("path")).size() - before;
+            const bool onPath = !text.firstChildElement(QStringLiteral("textPath")).isNull();
+            QVERIFY2(made > 0 || onPath || text.text().trimmed().isEmpty(), qPrintable(text.attribute("id")));
+        }
+        const QDomNodeList made = copy.elementsByTagName(QStringLiteral("path"));
+        int outlines = 0;
+        for (int i = 0; i < made.size(); ++i) {
+            const QDomElement path = made.at(i).toElement();
+            if (path.hasAttribute(QStringLiteral("drawn")))
+                continue;
+            ++outlines;
+            QVERIFY(path.attribute("transform").contains("translate("));
+            bool ok = false;
+            QVERIFY(!getPathTraitFromString(path.attribute("d"), &ok).isEmpty());
+            QVERIFY(ok);
+        }
+        QVERIFY(outlines >= 20);
     }
 
     void controlCharactersAndLongText()
