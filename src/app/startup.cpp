@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include "app/commandline.h"
+#include "app/designwindow.h"
 #include "app/logger.h"
 #include "common/settingsindex.h"
 #include "gcode/gcodebuffer.h"
@@ -7,8 +9,6 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QLabel>
-#include <QMainWindow>
 #include <QSettings>
 #include <QStyleFactory>
 #include <QTextCodec>
@@ -21,15 +21,22 @@ const char *const EnglishCatalogue = ":/translations/lc_language_en.qm";
 const char *const KoreanCatalogue = ":/translations/lc_language_korea.qm";
 const char *const JapaneseCatalogue = ":/translations/lc_language_jp.qm";
 
-// Stands in for the main window until it exists.
-QMainWindow *createStartWindow()
+// The design file named on the command line: the first argument that is no option.
+QString designFileArgument(const QStringList &arguments)
 {
-    auto *window = new QMainWindow;
+    for (int i = 1; i < arguments.size(); ++i) {
+        if (!arguments.at(i).startsWith(QLatin1Char('-')))
+            return arguments.at(i);
+    }
+    return {};
+}
+
+// Stands in for the main window until it exists: the design view over a new
+// document, or over the design file given on the command line.
+DesignWindow *createStartWindow()
+{
+    auto *window = new DesignWindow;
     window->setAttribute(Qt::WA_DeleteOnClose);
-    window->setWindowTitle(QStringLiteral("Scribo"));
-    auto *label = new QLabel(QObject::tr("Scribo"), window);
-    label->setAlignment(Qt::AlignCenter);
-    window->setCentralWidget(label);
     return window;
 }
 
@@ -69,6 +76,22 @@ QString catalogueForLanguage(QSettings &settings, const QLocale &systemLocale)
 
 int runApplication(int argc, char **argv)
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLineRequest request = parseCommandLine(arguments);
+    if (request.mode != CommandLineRequest::Mode::Window) {
+        if (!prepareCommandLinePlatform(request))
+            return CommandLineExit::Usage;
+        initScriboResources();
+        logFileUrl = defaultLogFilePath();
+        if (!logFileUrl.isEmpty())
+            qInstallMessageHandler(logger);
+        QApplication app(argc, argv);
+        registerGCodeBufferMetaTypes();
+        return runCommandLine(request);
+    }
+
     initScriboResources();
     logFileUrl = defaultLogFilePath();
     if (!logFileUrl.isEmpty())
@@ -93,12 +116,18 @@ int runApplication(int argc, char **argv)
 
     registerGCodeBufferMetaTypes();
 
-    QMainWindow *window = createStartWindow();
+    DesignWindow *window = createStartWindow();
     QFont font(QStringLiteral("微软雅黑"));
     font.setPixelSize(12);
     QApplication::setFont(font);
     window->resize(1250, 800);
     window->show();
+    const QString design = designFileArgument(QApplication::arguments());
+    if (!design.isEmpty())
+        window->openDesign(design);
+    // The fit needs the view's final size.
+    QApplication::sendPostedEvents();
+    window->fitToWindow();
 
     return app.exec();
 }

@@ -1,6 +1,8 @@
 #include "canvas/designview.h"
 
 #include "canvas/qtcornerbox.h"
+#include "canvas/scene.h"
+#include "document/svgview.h"
 #include "canvas/qtrulebar.h"
 
 #include <QAction>
@@ -201,14 +203,19 @@ void DesignView::mouseMoveEvent(QMouseEvent *event)
 bool DesignView::isSelectToolActive() const
 {
     // Until the document is attached every press behaves as with the select tool.
-    return true;
+    return !view || view->doodleTool() == DoodleTool::Select;
 }
 
 bool DesignView::pressLandedOnItem(QMouseEvent *event) const
 {
+    auto *canvas = qobject_cast<Scene *>(scene());
+    if (canvas)
+        return canvas->getMouseState() == Scene::ItemPressed;
     return itemAt(event->pos()) != nullptr;
 }
 
 void DesignView::markScenePanning()
 {
+    if (auto *canvas = qobject_cast<Scene *>(scene()))
+        canvas->setPanning(true);
 }

@@ -1,38 +1,44 @@
 #include "canvas/itemhost.h"
 
+#include "canvas/designview.h"
+#include "canvas/scene.h"
+#include "document/svgview.h"
+
+#include <QMenu>
 #include <QObject>
 
-// TODO(façade): this file is the single place where the item family meets
-// SVGView, its Scene and its DesignView. Until those exist the three look-ups
-// below answer "nothing there"; once they do, receiverOf() returns the view's
-// scene, execMenuOf() runs the design view's menu, toolOf() gives the view's
-// tool, defaultsOf() the scene's default parameters and claimLayerOf() sets the
-// view's drawing layer when it has none.
+// The single place where the item family meets SVGView, its Scene and its
+// DesignView.
 namespace {
 
-QObject *receiverOf(SVGView * /*view*/)
+QObject *receiverOf(SVGView *view)
 {
-    return nullptr;
+    return view->getScene();
 }
 
-bool execMenuOf(SVGView * /*view*/, const QPoint & /*screenPos*/)
+bool execMenuOf(SVGView *view, const QPoint &screenPos)
 {
-    return false;
+    DesignView *designView = view->getDesignView();
+    QMenu *menu = designView ? designView->itemContextMenu() : nullptr;
+    if (!menu)
+        return false;
+    menu->exec(screenPos);
+    return true;
 }
 
-int toolOf(SVGView * /*view*/)
+int toolOf(SVGView *view)
 {
-    return 0;
+    return view->doodleTool();
 }
 
-DefaultParameters defaultsOf(SVGView * /*view*/)
+DefaultParameters defaultsOf(SVGView *view)
 {
-    return DefaultParameters();
+    return view->getScene() ? view->getScene()->defaultParameters : DefaultParameters();
 }
 
-bool claimLayerOf(SVGView * /*view*/, Node * /*layer*/)
+bool claimLayerOf(SVGView *view, Node *layer)
 {
-    return false;
+    return view->claimDrawingLayer(layer);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "canvas/itemhost.h"
 #include "canvas/itemtypes.h"
 #include "svgvalues.h"
+#include "textelement.h"
 
 #include <QBuffer>
 #include <QDebug>
@@ -111,6 +112,7 @@ Node *buildElementNode(const QDomElement &element, int row, SVGView *view, Node 
     case NodeType::Path: return new PathElement(element, row, view, parent);
     case NodeType::A: return new AElement(element, row, view, parent);
     case NodeType::Image: return new ImageElement(element, row, view, parent);
+    case NodeType::Text: return new TextElement(element, row, view, parent);
     default: return nullptr;
     }
 }

@@ -18,8 +18,8 @@ class GraphicsRectItem;
 // and stores the node in the item's data slot 0. Missing print parameters are
 // filled in from the scene's defaults and written into the element.
 
-// The builder node for `element`, or null when its tag has none ("svg",
-// "text" and plain nodes are made elsewhere).
+// The builder node for `element`, or null when its tag has none ("svg" and
+// plain nodes are made elsewhere).
 Node *buildElementNode(const QDomElement &element, int row, SVGView *view, Node *parent);
 
 class RectElement : public Node

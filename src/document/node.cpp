@@ -1,5 +1,6 @@
 #include "node.h"
 
+#include "elementbuilders.h"
 #include "svgdocument.h"
 #include "svgelement.h"
 #include "svgvalues.h"
@@ -84,7 +85,8 @@ Node *Node::createNode(const QDomElement &element, int row, SVGView *view, Node 
     case NodeType::Svg:
         return new SVGElement(element, row, view, parent);
     default:
-        // Shapes, text, images and groups get their canvas builders here.
+        if (Node *built = buildElementNode(element, row, view, parent))
+            return built;
         return new Node(element, row, view, type, parent);
     }
 }
@@ -114,9 +116,10 @@ Node *Node::child(int row)
     Node *existing = m_childNodes.value(row, nullptr);
     if (existing && existing->m_element == domChild)
         return existing;
-    if (!m_childNodes.isEmpty() && domChild.isElement()) {
+    if (!m_childNodes.isEmpty() && domChild.isElement() && (existing || m_rowKeysStale)) {
         // The DOM changed under the tree (elements added or removed): re-key
-        // the existing nodes before deciding that the element has none.
+        // the existing nodes before deciding that the element has none. Only
+        // then: re-keying costs the square of the children, once per row.
         rebuildRowKeys();
         existing = m_childNodes.value(row, nullptr);
         if (existing && existing->m_element == domChild)
@@ -141,6 +144,7 @@ int Node::domIndexOf(const QDomElement &element) const
 
 void Node::rebuildRowKeys()
 {
+    m_rowKeysStale = false;
     QList<Node *> nodes = m_childNodes.values() + m_strayChildNodes;
     m_childNodes.clear();
     m_strayChildNodes.clear();

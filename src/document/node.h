@@ -83,6 +83,9 @@ public:
     bool takeChildNode(Node *child);
     // Takes ownership of a node whose element is (again) a DOM child of this element.
     void adoptChildNode(Node *child);
+    // Says that child elements were taken out or put back directly in the DOM:
+    // the rows of the existing child nodes are looked up again on next use.
+    void markChildRowsStale() { m_rowKeysStale = true; }
 
     // New elements under this node's element; the node is built and returned.
     Node *addNewChildNode(const QString &tag, SVGView *view, const QStringList &names,
@@ -159,6 +162,7 @@ private:
     Node *m_parentNode = nullptr;
     QHash<int, Node *> m_childNodes;
     QList<Node *> m_strayChildNodes; // owned nodes whose element left this element
+    bool m_rowKeysStale = false;
     mutable QDomNodeList m_domChildren;
     SVGView *m_view = nullptr;
     SVGDocument *m_model = nullptr;
