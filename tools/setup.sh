@@ -11,7 +11,7 @@ packages=(
   qtbase5-dev libqt5svg5-dev libqt5serialport5-dev qttools5-dev qttools5-dev-tools
   libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev
   libpotrace-dev libdxflib-dev zlib1g-dev libbenchmark-dev
-  xvfb xauth socat fonts-wqy-microhei
+  xvfb xauth socat fonts-wqy-microhei fonts-dejavu-core
 )
 
 missing=()
