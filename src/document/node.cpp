@@ -97,13 +97,40 @@ Node *Node::createNode(const QDomDocument &document, int row, SVGView *view, Nod
     return new Node(document, row, view, NodeType::Other, parent, model);
 }
 
+const QVector<QDomNode> &Node::domChildren() const
+{
+    if (m_domChildrenTaken) {
+        const bool endsMatch = m_domChildren.isEmpty()
+            ? !m_element.hasChildNodes()
+            : m_domChildren.first() == m_element.firstChild() && m_domChildren.last() == m_element.lastChild();
+        if (endsMatch)
+            return m_domChildren;
+        m_rowKeysStale = true; // the element's children changed
+    }
+    m_domChildren.clear();
+    for (QDomNode child = m_element.firstChild(); !child.isNull(); child = child.nextSibling())
+        m_domChildren.append(child);
+    m_domChildrenTaken = true;
+    return m_domChildren;
+}
+
+bool Node::takenChildStillAt(int row) const
+{
+    // The element taken for this row must still be a child here, between the
+    // same neighbours: edits near the row (or at the ends) are noticed.
+    const QDomNode taken = m_domChildren.value(row);
+    if (taken.isNull() || taken.parentNode() != m_element)
+        return false;
+    const QDomNode before = row > 0 ? m_domChildren.at(row - 1) : QDomNode();
+    const QDomNode after = row + 1 < m_domChildren.size() ? m_domChildren.at(row + 1) : QDomNode();
+    return taken.previousSibling() == before && taken.nextSibling() == after;
+}
+
 int Node::domChildCount() const
 {
     if (m_element.isNull())
         return m_document.documentElement().isNull() ? 0 : 1;
-    if (m_domChildren.isEmpty() && m_element.hasChildNodes())
-        m_domChildren = m_element.childNodes();
-    return m_element.hasChildNodes() ? m_domChildren.count() : 0;
+    return domChildren().size();
 }
 
 Node *Node::child(int row)
@@ -112,7 +139,14 @@ Node *Node::child(int row)
         return row == 0 ? m_childNodes.value(0, nullptr) : nullptr;
     if (row < 0 || row >= domChildCount())
         return nullptr;
-    const QDomNode domChild = m_domChildren.item(row);
+    QDomNode domChild = domChildren().at(row);
+    if (!takenChildStillAt(row)) {
+        m_domChildrenTaken = false;
+        m_rowKeysStale = true;
+        if (row >= domChildCount())
+            return nullptr;
+        domChild = m_domChildren.at(row);
+    }
     Node *existing = m_childNodes.value(row, nullptr);
     if (existing && existing->m_element == domChild)
         return existing;
@@ -136,7 +170,7 @@ int Node::domIndexOf(const QDomElement &element) const
 {
     const int count = domChildCount();
     for (int i = 0; i < count; ++i) {
-        if (m_domChildren.item(i) == element)
+        if (domChildren().at(i) == element)
             return i;
     }
     return -1;
@@ -327,8 +361,18 @@ void Node::setPraentRect()
     if (tag != QLatin1String("g") && tag != QLatin1String("text") && tag != QLatin1String("a"))
         return;
     auto *rect = dynamic_cast<QGraphicsRectItem *>(m_parentNode->m_item);
-    if (rect)
+    if (!rect)
+        return;
+    // Grown by this child alone once the rectangle holds the others: measuring
+    // every child again for each new one made large groups quadratic. The
+    // rectangle may then be larger than needed, never smaller.
+    const QRectF current = rect->rect();
+    if (m_item && m_item->parentItem() == rect && current.width() >= 0 && current.height() >= 0) {
+        const QRectF own = m_item->mapRectToParent(m_item->boundingRect() | m_item->childrenBoundingRect());
+        rect->setRect(current | own);
+    } else {
         rect->setRect(rect->childrenBoundingRect());
+    }
 }
 
 // ---- Style resolution ----

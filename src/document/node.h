@@ -15,6 +15,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <QVector>
 
 class QGraphicsItem;
 class SVGDocument;
@@ -85,7 +86,13 @@ public:
     void adoptChildNode(Node *child);
     // Says that child elements were taken out or put back directly in the DOM:
     // the rows of the existing child nodes are looked up again on next use.
-    void markChildRowsStale() { m_rowKeysStale = true; }
+    // Code that inserts or removes child elements in the middle of an element
+    // must call it as well.
+    void markChildRowsStale()
+    {
+        m_rowKeysStale = true;
+        m_domChildrenTaken = false;
+    }
 
     // New elements under this node's element; the node is built and returned.
     Node *addNewChildNode(const QString &tag, SVGView *view, const QStringList &names,
@@ -162,8 +169,15 @@ private:
     Node *m_parentNode = nullptr;
     QHash<int, Node *> m_childNodes;
     QList<Node *> m_strayChildNodes; // owned nodes whose element left this element
-    bool m_rowKeysStale = false;
-    mutable QDomNodeList m_domChildren;
+    mutable bool m_rowKeysStale = false;
+    // The element's child nodes, taken once: a live QDomNodeList is rebuilt
+    // after every change anywhere in the document (attributes included), which
+    // made walking a large design quadratic. Retaken when marked stale or when
+    // its ends no longer match the element's.
+    mutable QVector<QDomNode> m_domChildren;
+    mutable bool m_domChildrenTaken = false;
+    const QVector<QDomNode> &domChildren() const;
+    bool takenChildStillAt(int row) const;
     SVGView *m_view = nullptr;
     SVGDocument *m_model = nullptr;
     QGraphicsItem *m_item = nullptr;

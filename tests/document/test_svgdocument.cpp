@@ -395,8 +395,8 @@ void TestSvgDocument::printParameters()
     QFETCH(QString, name);
     QFETCH(double, value);
     QFETCH(QString, written);
-    // A "g": its builder reads no print parameters, so the call below is the first.
-    SVGDocument model("<svg><g id='r' " + attributes + "/></svg>", nullptr);
+    // A plain node: an element builder would already have written its defaults.
+    SVGDocument model("<svg><metadata id='r' " + attributes + "/></svg>", nullptr);
     model.buildAllNodes();
     Node *node = nodeById(model, "r");
     DefaultParameters defaults;
