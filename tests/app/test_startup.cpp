@@ -66,18 +66,21 @@ private slots:
     void shippedCataloguesLoad_data()
     {
         QTest::addColumn<QString>("path");
-        QTest::newRow("en") << ":/translations/lc_language_en.qm";
-        QTest::newRow("korea") << ":/translations/lc_language_korea.qm";
-        QTest::newRow("jp") << ":/translations/lc_language_jp.qm";
+        QTest::addColumn<QString>("openFailed"); // the catalogue's text for a Chinese source text
+        QTest::newRow("en") << ":/translations/lc_language_en.qm" << "Failed to open the file";
+        QTest::newRow("korea") << ":/translations/lc_language_korea.qm" << "파일을 열지 못했습니다";
+        QTest::newRow("jp") << ":/translations/lc_language_jp.qm" << "ファイルを開けませんでした";
     }
 
     void shippedCataloguesLoad()
     {
         QFETCH(QString, path);
+        QFETCH(QString, openFailed);
         initScriboResources();
         QVERIFY2(QFile::exists(path), qPrintable(path));
         QTranslator translator;
         QVERIFY(translator.load(path));
+        QCOMPARE(translator.translate("MainWindow", "打开文件失败"), openFailed);
         QVERIFY(!QFile::exists(QStringLiteral(":/translations/lc_language_ch.qm")));
     }
 
