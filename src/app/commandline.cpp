@@ -1,5 +1,7 @@
 #include "app/commandline.h"
 
+#include "app/itemdefaults.h"
+
 #include "canvas/domtreeview.h"
 #include "canvas/scene.h"
 #include "common/settingsindex.h"
@@ -24,22 +26,6 @@ namespace {
 double settingsDefault(const char *group, const char *key)
 {
     return SettingsIndex::defaultValue(QString::fromLatin1(group), QString::fromLatin1(key)).toDouble();
-}
-
-// The parameters the item panel gives elements that lack their own, as it
-// does on a fresh installation. Stored settings are not read, so that the
-// same design always gives the same job.
-DefaultParameters itemPanelDefaults()
-{
-    DefaultParameters defaults;
-    defaults.scanTimes = std::trunc(settingsDefault("itemProperty", "scanTimes"));
-    defaults.scanAccuracy = settingsDefault("itemProperty", "scanGap");
-    defaults.scanAngle = std::trunc(settingsDefault("itemProperty", "scanAngle"));
-    defaults.scanBuffer = settingsDefault("itemProperty", "overScanSize");
-    defaults.scanError = settingsDefault("itemProperty", "scanErr");
-    defaults.XMotorMovementError = settingsDefault("itemProperty", "engraveXErr");
-    defaults.YMotorMovementError = settingsDefault("itemProperty", "engraveYErr");
-    return defaults;
 }
 
 bool parseArea(const QString &text, double &width, double &height)
@@ -198,7 +184,7 @@ bool generateDesignJob(const QString &design, double areaWidthMm, double areaHei
     }
 
     SVGView view(nullptr);
-    view.getScene()->defaultParameters = itemPanelDefaults();
+    view.getScene()->defaultParameters = itemPanelDefaults(nullptr);
     // The device panel's print power (percent x 10) and speed (mm/s x 80).
     view.paintPower = settingsDefault("lowerOperatePanel", "printLaserPowerSave") * 10;
     view.paintSpeed = settingsDefault("lowerOperatePanel", "printSpeedSave") * 80;

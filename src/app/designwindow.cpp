@@ -1,5 +1,7 @@
 #include "app/designwindow.h"
 
+#include "app/itemdefaults.h"
+
 #include "canvas/designview.h"
 #include "canvas/domtreeview.h"
 #include "canvas/scene.h"
@@ -23,6 +25,8 @@ DesignWindow::DesignWindow(QWidget *parent)
     const double widthMm = settings.value(QStringLiteral("workWidthSave"), 150).toDouble();
     const double heightMm = settings.value(QStringLiteral("workHeightSave"), 150).toDouble();
     settings.endGroup();
+    // Elements without their own print parameters get the item panel's.
+    view->getScene()->defaultParameters = itemPanelDefaults(&settings);
     if (widthMm > 0 && heightMm > 0)
         view->setSvgSceneBound(widthMm * 12.5, heightMm * 12.5);
     else

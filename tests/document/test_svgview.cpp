@@ -5,15 +5,18 @@
 #include "canvas/scene.h"
 #include "canvas/undo.h"
 #include "common/appversion.h"
+#include "common/settingsindex.h"
 #include "common/testenvironment.h"
 #include "document/node.h"
 #include "document/svgdocument.h"
 #include "document/svgelement.h"
 #include "document/svgview.h"
+#include "document/svgvalues.h"
 
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -345,6 +348,33 @@ private slots:
         QVERIFY(!window.svgView()->isModified());
         QVERIFY(window.openDesign(ScriboTest::dataPath("svg2gcode__shapes.svg")));
         QVERIFY(drawnItemCount(window.svgView()->getScene()) > 0);
+    }
+
+    void windowGivesElementsTheStoredItemDefaults()
+    {
+        QSettings settings(QString::fromLatin1(SettingsIndex::Organisation),
+                           QString::fromLatin1(SettingsIndex::Application));
+        settings.setValue(QStringLiteral("itemProperty/scanGap"), 0.1);
+        settings.setValue(QStringLiteral("itemProperty/scanTimes"), 2);
+        settings.setValue(QStringLiteral("itemProperty/engraveXErr"), QStringLiteral("not a number"));
+        settings.sync();
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("bare.svg"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<svg xmlns='http://www.w3.org/2000/svg' width='100' height='100'>"
+                   "<rect id='r' x='1' y='1' width='10' height='10'/></svg>");
+        file.close();
+
+        DesignWindow window;
+        QVERIFY(window.openDesign(path));
+        const QDomElement rect = getElementById(window.svgView()->model()->domDocument().documentElement(), QStringLiteral("r"));
+        QCOMPARE(rect.attribute(QStringLiteral("lumacraft:scanAccuracy")), QStringLiteral("0.1"));
+        QCOMPARE(rect.attribute(QStringLiteral("lumacraft:scanTimes")), QStringLiteral("2"));
+        // A damaged stored value falls back to the factory value.
+        QCOMPARE(rect.attribute(QStringLiteral("lumacraft:XMotorMovementError")), QStringLiteral("0"));
+        settings.clear();
     }
 };
 
