@@ -233,14 +233,6 @@ private:
 
 } // namespace
 
-bool PaintParameter::operator==(const PaintParameter &other) const
-{
-    return scanTimes == other.scanTimes && scanBuffer == other.scanBuffer && scanAccuracy == other.scanAccuracy
-        && scanAngle == other.scanAngle && scanError == other.scanError && scanPower == other.scanPower
-        && scanSpeed == other.scanSpeed && XMotorMovementError == other.XMotorMovementError
-        && YMotorMovementError == other.YMotorMovementError;
-}
-
 SortItemList::~SortItemList()
 {
     qDeleteAll(items);
@@ -380,18 +372,7 @@ QString addNewFile(const QString &text)
 
 PaintParameter SVGView::paintParameterOf(const QDomElement &element) const
 {
-    const DefaultParameters defaults = scene ? scene->defaultParameters : DefaultParameters();
-    PaintParameter p;
-    p.scanTimes = numberOr(element, NativeAttribute::ScanTimes, defaults.scanTimes);
-    p.scanBuffer = numberOr(element, NativeAttribute::ScanBuffer, defaults.scanBuffer);
-    p.scanAccuracy = numberOr(element, NativeAttribute::ScanAccuracy, defaults.scanAccuracy);
-    p.scanAngle = numberOr(element, NativeAttribute::ScanAngle, defaults.scanAngle);
-    p.scanError = numberOr(element, NativeAttribute::ScanError, defaults.scanError);
-    p.scanPower = numberOr(element, NativeAttribute::ScanPower, 100);
-    p.scanSpeed = numberOr(element, NativeAttribute::ScanSpeed, 100);
-    p.XMotorMovementError = numberOr(element, NativeAttribute::XMotorMovementError, defaults.XMotorMovementError);
-    p.YMotorMovementError = numberOr(element, NativeAttribute::YMotorMovementError, defaults.YMotorMovementError);
-    return p;
+    return printParametersOf(element, scene ? scene->defaultParameters : DefaultParameters());
 }
 
 bool SVGView::recursionSvgDocRemoveStroke(QDomElement element, QDomElement *parent, QList<QPainterPath> &paths,

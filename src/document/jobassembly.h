@@ -4,6 +4,7 @@
 // raster group, the units of the job before emission and their ordering, and
 // the outline of a single element. SVGView::svg2Gcode puts them together.
 
+#include "document/nativeattributes.h"
 #include "gcode/gcodebuffer.h"
 
 #include <QDomElement>
@@ -18,23 +19,9 @@
 // returning false abandons the generation.
 using JobProgress = std::function<bool(int percent)>;
 
-// The nine print parameters of one raster group. Groups are told apart by
+// The nine print parameters of one raster group; groups are told apart by
 // exact equality of every field.
-struct PaintParameter
-{
-    double scanTimes = 0;
-    double scanBuffer = 0;
-    double scanAccuracy = 0;
-    double scanAngle = 0;
-    double scanError = 0;
-    double scanPower = 100;
-    double scanSpeed = 100;
-    double XMotorMovementError = 0;
-    double YMotorMovementError = 0;
-
-    bool operator==(const PaintParameter &other) const;
-    bool operator!=(const PaintParameter &other) const { return !(*this == other); }
-};
+using PaintParameter = PrintParameters;
 
 // One unit of the job before emission: either a vector outline with its cut
 // parameters (no records) or the finished records of a raster group (no outline).

@@ -58,3 +58,31 @@ QString textDirectionToAttribute(TextDirection direction)
 {
     return direction == TextVertical ? QStringLiteral("V") : QStringLiteral("H");
 }
+
+bool PrintParameters::operator==(const PrintParameters &other) const
+{
+    return scanTimes == other.scanTimes && scanBuffer == other.scanBuffer && scanAccuracy == other.scanAccuracy
+        && scanAngle == other.scanAngle && scanError == other.scanError && scanPower == other.scanPower
+        && scanSpeed == other.scanSpeed && XMotorMovementError == other.XMotorMovementError
+        && YMotorMovementError == other.YMotorMovementError;
+}
+
+PrintParameters printParametersOf(const QDomElement &element, const DefaultParameters &defaults)
+{
+    auto numberOr = [&element](const char *name, double fallback) {
+        bool ok = false;
+        const double value = getFloatTrait(element, QLatin1String(name), &ok);
+        return ok ? value : fallback;
+    };
+    PrintParameters p;
+    p.scanTimes = numberOr(NativeAttribute::ScanTimes, defaults.scanTimes);
+    p.scanBuffer = numberOr(NativeAttribute::ScanBuffer, defaults.scanBuffer);
+    p.scanAccuracy = numberOr(NativeAttribute::ScanAccuracy, defaults.scanAccuracy);
+    p.scanAngle = numberOr(NativeAttribute::ScanAngle, defaults.scanAngle);
+    p.scanError = numberOr(NativeAttribute::ScanError, defaults.scanError);
+    p.scanPower = numberOr(NativeAttribute::ScanPower, 100);
+    p.scanSpeed = numberOr(NativeAttribute::ScanSpeed, 100);
+    p.XMotorMovementError = numberOr(NativeAttribute::XMotorMovementError, defaults.XMotorMovementError);
+    p.YMotorMovementError = numberOr(NativeAttribute::YMotorMovementError, defaults.YMotorMovementError);
+    return p;
+}

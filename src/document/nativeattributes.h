@@ -52,12 +52,20 @@ struct PrintParameters
     double scanSpeed = 100;
     double XMotorMovementError = 0;
     double YMotorMovementError = 0;
+
+    // Exact equality of every field (raster groups are told apart this way).
+    bool operator==(const PrintParameters &other) const;
+    bool operator!=(const PrintParameters &other) const { return !(*this == other); }
 };
 
 // Reads the print parameters of an element. Power and speed default to 100 and
 // are left absent; every other missing or unreadable parameter takes the scene
 // default, which is written into the element at once (six significant digits).
 PrintParameters readPrintParameters(QDomElement &element, const DefaultParameters &defaults);
+
+// The same values without touching the element: missing ones are taken from
+// `defaults` (power and speed from 100) but not written.
+PrintParameters printParametersOf(const QDomElement &element, const DefaultParameters &defaults);
 
 // Text layout values as stored in "lumaCraft:Alignment" / "lumaCraft:TextDirection".
 enum TextElementAlignment : int { AlignLeft = 0, AlignRight = 1, AlignCenter = 2 };
