@@ -5,11 +5,13 @@
 #include "canvas/domtreeview.h"
 #include "canvas/scene.h"
 #include "common/settingsindex.h"
+#include "device/devicejobrunner.h"
 #include "document/svgview.h"
 #include "preview/gcodeview.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -17,6 +19,7 @@
 #include <QTextStream>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -78,13 +81,104 @@ int writeJob(const QList<GCodeBuffer> &job, const QString &output)
     return CommandLineExit::Ok;
 }
 
+// A G-code file as the job records that send the same text. False, with the
+// reason in `error` and the exit code in `exitCode`, when it cannot be sent.
+bool readJobFile(const QString &jobFile, QList<GCodeBuffer> &job, QString &error, int &exitCode)
+{
+    job.clear();
+    exitCode = CommandLineExit::DesignUnreadable;
+    const QFileInfo info(jobFile);
+    if (!info.exists()) {
+        error = QStringLiteral("%1: no such file").arg(jobFile);
+        return false;
+    }
+    if (info.isDir()) {
+        error = QStringLiteral("%1: is a folder, not a job file").arg(jobFile);
+        return false;
+    }
+    QFile file(jobFile);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("%1: cannot be read: %2").arg(jobFile, file.errorString());
+        return false;
+    }
+    QString why;
+    if (!DeviceJobRunner::parseJobText(QString::fromLatin1(file.readAll()), &job, &why)) {
+        error = QStringLiteral("%1: %2").arg(jobFile, why);
+        return false;
+    }
+    // The controller reports the end of the job only when it runs the program
+    // end; without one the send would wait for ever.
+    const bool hasProgramEnd = std::any_of(job.cbegin(), job.cend(),
+                                           [](const GCodeBuffer &record) { return record.m == 2 || record.m == 30; });
+    if (!hasProgramEnd) {
+        error = QStringLiteral("%1: no program end (M2 or M30), the controller would never report the job done")
+                    .arg(jobFile);
+        exitCode = CommandLineExit::NoJob;
+        job.clear();
+        return false;
+    }
+    exitCode = CommandLineExit::Ok;
+    return true;
+}
+
+// Sends the job and waits until the controller reports the end of the
+// program or the link gives up.
+int sendToController(const QList<GCodeBuffer> &job, const QString &port)
+{
+    DeviceJobRunner runner;
+    QEventLoop loop;
+    bool success = false;
+    int reportedStep = 0;
+    QObject::connect(&runner, &DeviceJobRunner::progress, &loop, [&reportedStep](double percent) {
+        // Whole tens only: a long job would otherwise flood the terminal.
+        const int step = std::clamp(int(percent / 10), 0, 10);
+        if (step > reportedStep) {
+            reportedStep = step;
+            printError(QStringLiteral("sent %1 %").arg(step * 10));
+        }
+    });
+    QObject::connect(&runner, &DeviceJobRunner::warning, &loop,
+                     [](const QString &message) { printError(QStringLiteral("warning: %1").arg(message)); });
+    QObject::connect(&runner, &DeviceJobRunner::finished, &loop, [&](bool ok, const QString &message) {
+        success = ok;
+        printError(ok ? QStringLiteral("%1 on %2").arg(message, port) : QStringLiteral("send failed: %1").arg(message));
+        loop.quit();
+    });
+    printError(QStringLiteral("sending %1 lines to %2").arg(job.size()).arg(port));
+    runner.start(port, job);
+    if (runner.isRunning())
+        loop.exec();
+    return success ? CommandLineExit::Ok : CommandLineExit::DeviceFailed;
+}
+
+int sendJob(const CommandLineRequest &request)
+{
+    QList<GCodeBuffer> job;
+    QString error;
+    int exitCode = CommandLineExit::Ok;
+    const bool ready = isDesignFile(request.design)
+        ? generateDesignJob(request.design, request.areaWidthMm, request.areaHeightMm, job, error, exitCode)
+        : readJobFile(request.design, job, error, exitCode);
+    if (!ready) {
+        printError(error);
+        return exitCode;
+    }
+    return sendToController(job, request.port);
+}
+
 } // namespace
+
+bool isDesignFile(const QString &file)
+{
+    return QFileInfo(file).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0;
+}
 
 QString commandLineUsage()
 {
     return QStringLiteral("usage: scribo [DESIGN.svg]\n"
                           "       scribo --gcode DESIGN.svg [-o OUT.gc] [--area WIDTHxHEIGHT]\n"
                           "       scribo --preview DESIGN.svg [--area WIDTHxHEIGHT]\n"
+                          "       scribo --send JOB.gc|DESIGN.svg --port PATH [--area WIDTHxHEIGHT]\n"
                           "The work area is in millimetres, 150x150 unless given.\n");
 }
 
@@ -99,21 +193,34 @@ CommandLineRequest parseCommandLine(const QStringList &arguments)
     bool jobOption = false;
     bool outputGiven = false;
     bool areaGiven = false;
+    bool portGiven = false;
     for (int i = 1; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
         if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
             request.mode = CommandLineRequest::Mode::Help;
             return request;
         }
-        if (argument == QLatin1String("--gcode") || argument == QLatin1String("--preview")) {
+        if (argument == QLatin1String("--gcode") || argument == QLatin1String("--preview")
+            || argument == QLatin1String("--send")) {
             if (jobOption)
-                return invalid(QStringLiteral("only one of --gcode and --preview may be given"));
+                return invalid(QStringLiteral("only one of --gcode, --preview and --send may be given"));
             jobOption = true;
-            request.mode = argument == QLatin1String("--gcode") ? CommandLineRequest::Mode::Gcode
-                                                                : CommandLineRequest::Mode::Preview;
+            if (argument == QLatin1String("--gcode"))
+                request.mode = CommandLineRequest::Mode::Gcode;
+            else if (argument == QLatin1String("--preview"))
+                request.mode = CommandLineRequest::Mode::Preview;
+            else
+                request.mode = CommandLineRequest::Mode::Send;
             if (i + 1 >= arguments.size())
-                return invalid(QStringLiteral("%1 needs a design file").arg(argument));
+                return invalid(argument == QLatin1String("--send")
+                                   ? QStringLiteral("--send needs a job or design file")
+                                   : QStringLiteral("%1 needs a design file").arg(argument));
             request.design = arguments.at(++i);
+        } else if (argument == QLatin1String("--port")) {
+            if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty())
+                return invalid(QStringLiteral("--port needs the path of a serial port"));
+            request.port = arguments.at(++i);
+            portGiven = true;
         } else if (argument == QLatin1String("-o")) {
             if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty())
                 return invalid(QStringLiteral("-o needs a file name"));
@@ -136,14 +243,23 @@ CommandLineRequest parseCommandLine(const QStringList &arguments)
         // Without a job option everything is left to the window (a design to open).
     }
     if (!jobOption) {
-        if (outputGiven || areaGiven)
-            return invalid(QStringLiteral("-o and --area go with --gcode or --preview"));
+        if (outputGiven || areaGiven || portGiven)
+            return invalid(QStringLiteral("-o, --area and --port go with --gcode, --preview or --send"));
         return request;
     }
-    if (outputGiven && request.mode == CommandLineRequest::Mode::Preview)
+    const bool sending = request.mode == CommandLineRequest::Mode::Send;
+    if (outputGiven && request.mode != CommandLineRequest::Mode::Gcode)
         return invalid(QStringLiteral("-o goes with --gcode"));
+    if (portGiven && !sending)
+        return invalid(QStringLiteral("--port goes with --send"));
     if (request.design.isEmpty())
-        return invalid(QStringLiteral("the design file name is empty"));
+        return invalid(sending ? QStringLiteral("the job file name is empty")
+                               : QStringLiteral("the design file name is empty"));
+    if (sending && !portGiven)
+        return invalid(QStringLiteral("--send needs --port PATH (the controller's serial port)"));
+    // A G-code job is already laid out; a work area could not change it.
+    if (sending && areaGiven && !isDesignFile(request.design))
+        return invalid(QStringLiteral("--area goes with a design (*.svg), not with a G-code job"));
     return request;
 }
 
@@ -243,6 +359,8 @@ int runCommandLine(const CommandLineRequest &request)
         printError(request.error);
         QTextStream(stderr) << commandLineUsage();
         return CommandLineExit::Usage;
+    case CommandLineRequest::Mode::Send:
+        return sendJob(request);
     case CommandLineRequest::Mode::Gcode:
     case CommandLineRequest::Mode::Preview:
         break;

@@ -1,5 +1,7 @@
 #include "app/commandline.h"
 #include "common/testenvironment.h"
+#include "controllersubstitute.h"
+#include "ptypair.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,16 +18,21 @@ struct Run
     QByteArray err;
 };
 
-// Runs the program as a user would, without a display.
-Run runScribo(const QStringList &arguments)
+// Starts the program as a user would, without a display.
+void startScribo(QProcess &process, const QStringList &arguments)
 {
-    QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(SCRIBO_BINARY), arguments);
+}
+
+Run runScribo(const QStringList &arguments)
+{
+    QProcess process;
+    startScribo(process, arguments);
     Run run;
     if (!process.waitForFinished(300000)) {
         process.kill();
@@ -38,6 +45,20 @@ Run runScribo(const QStringList &arguments)
     run.err = process.readAllStandardError();
     return run;
 }
+
+Run finishedRun(QProcess &process)
+{
+    Run run;
+    run.crashed = process.exitStatus() != QProcess::NormalExit;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+// Long enough for a silent port (one scan interval, 2.5 s) and for a job on
+// a loaded machine.
+constexpr int SendWait = 60000;
 
 } // namespace
 
@@ -80,6 +101,24 @@ private slots:
                                             << 150.0 << 150.0;
         QTest::newRow("output with preview") << QStringList{"--preview", "a.svg", "-o", "b.gc"} << int(M::Invalid)
                                              << "" << 150.0 << 150.0;
+        QTest::newRow("send design") << QStringList{"--send", "a.svg", "--port", "/dev/ttyUSB0", "--area", "40x30"}
+                                     << int(M::Send) << "" << 40.0 << 30.0;
+        QTest::newRow("send job, port first") << QStringList{"--port", "/dev/ttyUSB0", "--send", "a.gc"}
+                                              << int(M::Send) << "" << 150.0 << 150.0;
+        QTest::newRow("send without port") << QStringList{"--send", "a.gc"} << int(M::Invalid) << "" << 150.0
+                                           << 150.0;
+        QTest::newRow("port without name") << QStringList{"--send", "a.gc", "--port"} << int(M::Invalid) << ""
+                                           << 150.0 << 150.0;
+        QTest::newRow("port without send") << QStringList{"--gcode", "a.svg", "--port", "/dev/ttyUSB0"}
+                                           << int(M::Invalid) << "" << 150.0 << 150.0;
+        QTest::newRow("port alone") << QStringList{"--port", "/dev/ttyUSB0"} << int(M::Invalid) << "" << 150.0
+                                    << 150.0;
+        QTest::newRow("output with send") << QStringList{"--send", "a.svg", "--port", "p", "-o", "b.gc"}
+                                          << int(M::Invalid) << "" << 150.0 << 150.0;
+        QTest::newRow("area with a g-code job") << QStringList{"--send", "a.gc", "--port", "p", "--area", "40x30"}
+                                                << int(M::Invalid) << "" << 150.0 << 150.0;
+        QTest::newRow("send and gcode") << QStringList{"--send", "a.svg", "--port", "p", "--gcode", "a.svg"}
+                                        << int(M::Invalid) << "" << 150.0 << 150.0;
     }
 
     void parsing()
@@ -95,6 +134,8 @@ private slots:
         if (mode == int(CommandLineRequest::Mode::Invalid))
             return;
         QCOMPARE(request.output, output);
+        if (mode == int(CommandLineRequest::Mode::Send))
+            QCOMPARE(request.port, QString("/dev/ttyUSB0"));
         QCOMPARE(request.areaWidthMm, width);
         QCOMPARE(request.areaHeightMm, height);
     }
@@ -181,6 +222,18 @@ private slots:
                                                  << "display";
         QTest::newRow("no job") << QStringList{"--gcode", "@zerospacing"} << CommandLineExit::NoJob
                                 << "not positive";
+        // A job that cannot be made is refused before any port is opened.
+        QTest::newRow("send without port") << QStringList{"--send", good} << CommandLineExit::Usage << "--port";
+        QTest::newRow("send missing design") << QStringList{"--send", "/nonexistent/design.svg", "--port", "@dir"}
+                                             << CommandLineExit::DesignUnreadable << "no such file";
+        QTest::newRow("send missing job") << QStringList{"--send", "/nonexistent/job.gc", "--port", "@dir"}
+                                          << CommandLineExit::DesignUnreadable << "no such file";
+        QTest::newRow("send unparsable design") << QStringList{"--send", "@garbage", "--port", "@dir"}
+                                                << CommandLineExit::DesignUnreadable << "not a readable SVG";
+        QTest::newRow("send foreign g-code") << QStringList{"--send", "@foreign", "--port", "@dir"}
+                                             << CommandLineExit::DesignUnreadable << "line 2: cannot be sent";
+        QTest::newRow("send job without end") << QStringList{"--send", "@noend", "--port", "@dir"}
+                                              << CommandLineExit::NoJob << "no program end";
     }
 
     void errorsExitWithAMessage()
@@ -203,6 +256,10 @@ private slots:
                 argument = fixture("empty.svg", "");
             else if (argument == QLatin1String("@html"))
                 argument = fixture("page.svg", "<html><body/></html>");
+            else if (argument == QLatin1String("@foreign"))
+                argument = fixture("foreign.gc", "G0X1Y1\nG1 X2 ; cut\nM2\n");
+            else if (argument == QLatin1String("@noend"))
+                argument = fixture("noend.gc", "G0X1.0000Y1.0000\nG1X2.0000Y1.0000\n");
             else if (argument == QLatin1String("@dir"))
                 argument = dir.path();
             else if (argument == QLatin1String("@zerospacing"))
@@ -216,6 +273,126 @@ private slots:
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY(run.out.isEmpty());
         QVERIFY2(run.err.contains(message.toUtf8()), run.err.constData());
+    }
+
+    // What --gcode writes for a design is what reaches the controller, both
+    // when the design itself is sent and when the written file is.
+    void sendsTheJobToTheController_data()
+    {
+        QTest::addColumn<QString>("design");
+        QTest::addColumn<QStringList>("area");
+        QTest::addColumn<bool>("viaFile");
+        QTest::addColumn<QByteArray>("hardware");
+        const QStringList none;
+        const QStringList small{QStringLiteral("--area"), QStringLiteral("20x20")};
+        QTest::newRow("design, lines") << "jobs/vector.svg" << none << false << QByteArray("1.0.0");
+        QTest::newRow("design in a small area") << "jobs/raster.svg" << small << false << QByteArray("1.0.0");
+        QTest::newRow("design, packages") << "jobs/groups.svg" << none << false << QByteArray("3.0.0");
+        QTest::newRow("written job, lines") << "jobs/text.svg" << none << true << QByteArray("2.0.0");
+        QTest::newRow("written job, packages") << "jobs/both.svg" << small << true << QByteArray("4.0.0");
+    }
+
+    void sendsTheJobToTheController()
+    {
+        QFETCH(QString, design);
+        QFETCH(QStringList, area);
+        QFETCH(bool, viaFile);
+        QFETCH(QByteArray, hardware);
+        const QString designPath = ScriboTest::dataPath(design);
+        QTemporaryDir dir;
+        const QString jobFile = dir.filePath(QStringLiteral("job.gc"));
+        const Run written
+            = runScribo(QStringList{QStringLiteral("--gcode"), designPath, QStringLiteral("-o"), jobFile} + area);
+        QCOMPARE(written.exitCode, 0);
+        QFile file(jobFile);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray expected = file.readAll();
+        QVERIFY(expected.endsWith("M2\n"));
+
+        PtyPair pair;
+        QVERIFY(pair.open());
+        ControllerSubstitute::Profile profile;
+        profile.hardwareLine = hardware;
+        profile.version = "0.2.2";
+        ControllerSubstitute controller(profile);
+        QVERIFY(controller.open(pair));
+
+        QProcess process;
+        startScribo(process, QStringList{QStringLiteral("--send"), viaFile ? jobFile : designPath,
+                                         QStringLiteral("--port"), pair.hostPath()}
+                                 + (viaFile ? QStringList() : area));
+        QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, SendWait);
+        const Run run = finishedRun(process);
+        QVERIFY(!run.crashed);
+        QVERIFY2(run.exitCode == CommandLineExit::Ok, run.err.constData());
+        QVERIFY(run.out.isEmpty());
+        QVERIFY2(run.err.contains("sent 100 %"), run.err.constData());
+        QVERIFY2(run.err.contains("job finished"), run.err.constData());
+        // Progress in whole tens, each step once, ending at 100.
+        QList<int> steps;
+        for (const QByteArray &line : run.err.split('\n')) {
+            if (line.startsWith("scribo: sent "))
+                steps << line.mid(13, line.size() - 15).toInt();
+        }
+        QVERIFY(!steps.isEmpty());
+        QCOMPARE(steps.last(), 100);
+        for (int i = 0; i < steps.size(); ++i) {
+            QCOMPARE(steps.at(i) % 10, 0);
+            QVERIFY(i == 0 || steps.at(i) > steps.at(i - 1));
+        }
+
+        // Only G-code lines are recorded as program text: the link's own
+        // "$" commands around the job do not show up here.
+        QCOMPARE(controller.programText().size(), expected.size());
+        QVERIFY(controller.programText() == expected);
+        QCOMPARE(controller.programEnds(), 1);
+        QVERIFY(!controller.overrun());
+        QVERIFY2(controller.errors().isEmpty(), qPrintable(controller.errors().join('\n')));
+    }
+
+    void reportsDeviceFailures_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("silent controller") << "silent" << "no controller answered on ";
+        QTest::newRow("missing port") << "missing" << "no controller answered on ";
+        QTest::newRow("controller refused") << "refused" << "controller refused";
+        QTest::newRow("link lost") << "unplugged" << "link lost";
+    }
+
+    void reportsDeviceFailures()
+    {
+        QFETCH(QString, failure);
+        QFETCH(QString, message);
+        PtyPair pair;
+        QVERIFY(pair.open());
+        ControllerSubstitute::Profile profile;
+        profile.version = "0.2.2";
+        // Below the smallest receive buffer the link works with.
+        profile.bufferSize = failure == "refused" ? 512 : 1024;
+        // Slow enough that the line can be pulled out in the middle of the job.
+        profile.replyDelayMs = failure == "unplugged" ? 5 : 0;
+        ControllerSubstitute controller(profile);
+        QVERIFY(controller.open(pair));
+        controller.setSilent(failure == "silent");
+        if (failure == "unplugged") {
+            connect(&controller, &ControllerSubstitute::lineReceived, &controller, [&controller]() {
+                if (controller.programText().count('\n') == 10)
+                    QTimer::singleShot(0, &controller, [&controller]() { controller.close(); });
+            });
+        }
+
+        const QString port = failure == "missing" ? pair.folder() + "/nothing-here" : pair.hostPath();
+        QProcess process;
+        startScribo(process, {QStringLiteral("--send"), ScriboTest::dataPath(QStringLiteral("jobs/text.svg")),
+                              QStringLiteral("--port"), port});
+        QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, SendWait);
+        const Run run = finishedRun(process);
+        QVERIFY(!run.crashed);
+        QCOMPARE(run.exitCode, CommandLineExit::DeviceFailed);
+        QVERIFY(run.out.isEmpty());
+        QVERIFY2(run.err.contains(message.toUtf8()), run.err.constData());
+        QVERIFY(!run.err.contains("job finished"));
     }
 };
 
