@@ -78,7 +78,7 @@ void BM_EmitBlackWhiteLineDrawing(benchmark::State &state)
 {
     emitRaster(state, lineDrawing(), "bw");
 }
-BENCHMARK(BM_EmitBlackWhiteLineDrawing)->Arg(0)->Arg(30)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EmitBlackWhiteLineDrawing)->Arg(0)->Arg(30)->Arg(90)->Unit(benchmark::kMillisecond);
 
 QString photoDataUri()
 {

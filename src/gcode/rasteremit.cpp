@@ -3,10 +3,9 @@
 
 #include <QDebug>
 
-#include <opencv2/imgproc.hpp>
-
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -187,17 +186,21 @@ QList<GCodeBuffer> image2GcodeBufferIncrement(const QImage &image, float scale, 
         return {};
     const double passCount = std::ceil(passes);
 
-    cv::Mat grey = imageToGreyMatrix(image);
+    // Only read below, and only while the caller's picture is alive: a grey
+    // picture is scanned where it lies.
+    const cv::Mat grey = greyMatrixView(image);
     if (grey.empty())
         return {};
     const float turn = normalizedAngle(angle);
     double dx = 0;
     double dy = 0;
-    cv::Mat scan = imageRotate(grey, turn, dx, dy);
+    const cv::Mat scan = turn == 0.0f ? grey : imageRotate(grey, turn, dx, dy);
     if (scan.empty())
         return {};
-    if (imageType != QLatin1String("gray"))
-        cv::threshold(scan, scan, 128, 255, cv::THRESH_BINARY);
+    // Thresholded a row at a time into scratch space, as cv::threshold at 128
+    // would: never into the picture, which may be the caller's.
+    const bool blackWhite = imageType != QLatin1String("gray");
+    std::vector<uchar> thresholdedRow(blackWhite ? size_t(scan.cols) : 0);
 
     const double pixel = scale;
     QTransform backTransform;
@@ -219,7 +222,13 @@ QList<GCodeBuffer> image2GcodeBufferIncrement(const QImage &image, float scale, 
 
     RowScanner scanner(work, pixel, std::max(0.0, overscan) / pixel, feed, fullPower, scanError, backTransform);
     for (int row = 0; row < scan.rows; ++row) {
-        scanner.scanRow(scan.ptr<uchar>(row), scan.cols, row);
+        const uchar *pixels = scan.ptr<uchar>(row);
+        if (blackWhite) {
+            std::transform(pixels, pixels + scan.cols, thresholdedRow.begin(),
+                           [](uchar p) { return p > 128 ? uchar(255) : uchar(0); });
+            pixels = thresholdedRow.data();
+        }
+        scanner.scanRow(pixels, scan.cols, row);
         if (work.size() > kMaxRasterRecords) {
             qWarning() << "raster picture needs more than" << kMaxRasterRecords << "records; nothing emitted";
             return {};

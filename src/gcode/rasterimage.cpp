@@ -43,11 +43,23 @@ bool hasGreyRampTable(const QImage &image)
     return true;
 }
 
+// The image's own pixels seen as a matrix: valid only while the image lives
+// unchanged, and never to be written through.
+cv::Mat wrap(const QImage &image, int type)
+{
+    return cv::Mat(image.height(), image.width(), type, const_cast<uchar *>(image.constBits()),
+                   static_cast<size_t>(image.bytesPerLine()));
+}
+
 cv::Mat wrapAndCopy(const QImage &image, int type)
 {
-    const cv::Mat view(image.height(), image.width(), type, const_cast<uchar *>(image.constBits()),
-                       static_cast<size_t>(image.bytesPerLine()));
-    return view.clone();
+    return wrap(image, type).clone();
+}
+
+bool isEightBitGrey(const QImage &image)
+{
+    return image.format() == QImage::Format_Grayscale8
+        || (image.format() == QImage::Format_Indexed8 && hasGreyRampTable(image));
 }
 
 // Reduces 8-bit colour or grey matrices to one grey channel (luma weights for
@@ -190,19 +202,25 @@ cv::Mat imageToGreyMatrix(const QImage &image)
     if (image.isNull())
         return {};
     const QImage::Format format = image.format();
-    if (format == QImage::Format_Grayscale8 || format == QImage::Format_Grayscale16
-        || (format == QImage::Format_Indexed8 && hasGreyRampTable(image)))
+    if (format == QImage::Format_Grayscale16 || isEightBitGrey(image))
         return QImage2Mat(image);
 
     try {
+        // The colour reduction writes a new matrix, so the colour pixels are
+        // only looked at, never copied first.
         if (!image.hasAlphaChannel()) {
             const QImage opaque = format == QImage::Format_RGB32 ? image : image.convertToFormat(QImage::Format_RGB32);
-            return greyOfMatrix(QImage2Mat(opaque));
+            if (opaque.isNull())
+                return {};
+            return greyOfMatrix(wrap(opaque, CV_8UC4));
         }
         // Over white: with premultiplied colour c and alpha a, c + (255 - a).
-        cv::Mat bgra = QImage2Mat(image.convertToFormat(QImage::Format_ARGB32_Premultiplied));
-        if (bgra.empty())
+        // bits() detaches, so the caller's picture is never written to.
+        QImage premultiplied = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        if (premultiplied.isNull())
             return {};
+        cv::Mat bgra(premultiplied.height(), premultiplied.width(), CV_8UC4, premultiplied.bits(),
+                     static_cast<size_t>(premultiplied.bytesPerLine()));
         for (int row = 0; row < bgra.rows; ++row) {
             uchar *pixel = bgra.ptr<uchar>(row);
             for (int column = 0; column < bgra.cols; ++column, pixel += 4) {
@@ -218,6 +236,13 @@ cv::Mat imageToGreyMatrix(const QImage &image)
         qWarning() << "grey conversion failed:" << error.what();
         return {};
     }
+}
+
+cv::Mat greyMatrixView(const QImage &image)
+{
+    if (!image.isNull() && isEightBitGrey(image))
+        return wrap(image, CV_8UC1);
+    return imageToGreyMatrix(image);
 }
 
 const unsigned char *halftoneCell(int level)
@@ -328,6 +353,19 @@ cv::Mat imageRotate(const cv::Mat &mat, double angle, double &dx, double &dy)
     }
     cv::Mat turnedMat;
     try {
+        // About the centre of the pixel grid, quarter turns land every pixel
+        // exactly on a pixel of the grown canvas (the half-pixel centre and
+        // growth cancel): the interpolating warp would give the same picture,
+        // only slower.
+        if (turned == 90.0f || turned == 180.0f || turned == 270.0f) {
+            const int code = turned == 180.0f ? cv::ROTATE_180
+                : turned == 90.0f            ? cv::ROTATE_90_COUNTERCLOCKWISE
+                                             : cv::ROTATE_90_CLOCKWISE;
+            cv::rotate(mat, turnedMat, code);
+            dx = shiftX;
+            dy = shiftY;
+            return turnedMat;
+        }
         cv::warpAffine(mat, turnedMat, rotation, size, cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar::all(255));
     } catch (const cv::Exception &error) {
         qWarning() << "turning the picture failed:" << error.what();

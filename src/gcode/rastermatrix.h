@@ -37,6 +37,12 @@ QImage Mat2QImage(const cv::Mat &mat);
 // with the usual luma weights 0.299 R + 0.587 G + 0.114 B. Null image: empty.
 cv::Mat imageToGreyMatrix(const QImage &image);
 
+// The same grey channel for a caller that only reads it while the image is
+// alive and unchanged: an 8-bit grey picture (Grayscale8, or Indexed8 with a
+// grey ramp or no colour table) is viewed in place instead of copied, so the
+// matrix must never be written to. Other formats give an owning matrix.
+cv::Mat greyMatrixView(const QImage &image);
+
 // The 3 x 3 dot cell of a grey level 0..9 (level = trunc(grey / 25.6)),
 // row-major, 1 for a white dot. Each level's cell contains the cells of all
 // lower levels.

@@ -111,6 +111,8 @@ private slots:
             << kPreamble + QStringList{"G0X0.0000Y0.0000", kG91, "G1X0.1000S501.9608F2400.0000"};
         QTest::newRow("bw burns grey 127 at full power") << "255 127 255" << 0.0 << "bw" << 0.0 << 0.0 << 1.0
                                                          << onePixel;
+        QTest::newRow("bw burns 128 and leaves 129 white") << "255 128 129" << 0.0 << "bw" << 0.0 << 0.0 << 1.0
+                                                           << onePixel;
         QTest::newRow("halftone is thresholded too") << "255 127 255" << 0.0 << "halftone" << 0.0 << 0.0 << 1.0
                                                      << onePixel;
         QTest::newRow("grey runs of a photo")
@@ -245,6 +247,44 @@ private slots:
         const QStringList expected = emitted(indexed);
         QVERIFY(expected.size() > 6);
         QCOMPARE(emitted(indexed.convertToFormat(QImage::Format(format))), expected);
+    }
+
+    // Grey pictures are scanned where they lie; the scan must never write
+    // through to the caller's pixels (thresholding, compositing over white).
+    void callersPictureIsLeftAlone_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("imageType");
+        QTest::addColumn<double>("angle");
+
+        const QList<QPair<const char *, QImage::Format>> formats{
+            {"Grayscale8", QImage::Format_Grayscale8},
+            {"Indexed8", QImage::Format_Indexed8},
+            {"ARGB32 premultiplied", QImage::Format_ARGB32_Premultiplied}};
+        for (const auto &format : formats) {
+            for (const char *type : {"bw", "gray"}) {
+                for (const double angle : {0.0, 90.0, 30.0})
+                    QTest::addRow("%s %s %g", format.first, type, angle)
+                        << int(format.second) << QString::fromLatin1(type) << angle;
+            }
+        }
+    }
+
+    void callersPictureIsLeftAlone()
+    {
+        QFETCH(int, format);
+        QFETCH(QString, imageType);
+        QFETCH(double, angle);
+
+        QImage picture = greyFixture("255 127 0 40 129;0 255 200 128 255;90 10 255 255 7");
+        if (format == QImage::Format_ARGB32_Premultiplied) {
+            picture = picture.convertToFormat(QImage::Format_ARGB32);
+            picture.setPixel(1, 1, qRgba(0, 0, 0, 100));
+        }
+        picture = picture.convertToFormat(QImage::Format(format));
+        const QImage before = picture.copy();
+        QVERIFY(!image2GcodeBufferIncrement(picture, 0.1f, 0.2, imageType, 2400, 1000, 0.05, angle, 1).isEmpty());
+        QCOMPARE(picture, before);
     }
 
     void transparentPixelsAreNotBurned()

@@ -7,6 +7,7 @@
 #include <QImage>
 
 #include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
 
 #include <cmath>
 #include <limits>
@@ -427,6 +428,49 @@ private slots:
         cv::rotate(mat, expected, rotateCode);
         QCOMPARE(turned.size(), expected.size());
         QCOMPARE(cv::norm(turned, expected, cv::NORM_INF), 0.0);
+    }
+
+    // Whatever shortcut a turn takes, it gives the picture (and the canvas
+    // growth) of the general interpolating turn.
+    void turnsMatchTheInterpolatingWarp_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<double>("angle");
+
+        for (const double angle : {90.0, 180.0, 270.0, -90.0, 45.0}) {
+            QTest::addRow("3 x 5 by %g", angle) << 3 << 5 << angle;
+            QTest::addRow("4 x 7 by %g", angle) << 4 << 7 << angle;
+            QTest::addRow("6 x 6 by %g", angle) << 6 << 6 << angle;
+            QTest::addRow("1 x 9 by %g", angle) << 1 << 9 << angle;
+            QTest::addRow("301 x 200 by %g", angle) << 301 << 200 << angle;
+        }
+    }
+
+    void turnsMatchTheInterpolatingWarp()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, columns);
+        QFETCH(double, angle);
+
+        cv::Mat mat(rows, columns, CV_8UC1);
+        for (int i = 0; i < rows * columns; ++i)
+            mat.at<uchar>(i / columns, i % columns) = uchar((i * 37 + 11) % 256);
+        cv::Mat rotation;
+        cv::Size size;
+        double expectedDx = 0;
+        double expectedDy = 0;
+        CalcRotateMatrix(mat, float(angle), rotation, size, expectedDx, expectedDy);
+        cv::Mat expected;
+        cv::warpAffine(mat, expected, rotation, size, cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar::all(255));
+
+        double dx = -1;
+        double dy = -1;
+        const cv::Mat turned = imageRotate(mat, angle, dx, dy);
+        QCOMPARE(turned.size(), expected.size());
+        QCOMPARE(cv::norm(turned, expected, cv::NORM_INF), 0.0);
+        QCOMPARE(dx, expectedDx);
+        QCOMPARE(dy, expectedDy);
     }
 
     void rotationCornersAreWhite()
