@@ -9,6 +9,21 @@
     </message>
 </context>
 <context>
+    <name>JobProgressDialog</name>
+    <message>
+        <source>正在生成 G 代码…</source>
+        <translation>G コードを生成しています…</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>生成 G 代码</source>
+        <translation>G コードの生成</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>错误</source>

@@ -9,6 +9,21 @@
     </message>
 </context>
 <context>
+    <name>JobProgressDialog</name>
+    <message>
+        <source>正在生成 G 代码…</source>
+        <translation>G 코드 생성 중…</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>취소</translation>
+    </message>
+    <message>
+        <source>生成 G 代码</source>
+        <translation>G 코드 생성</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>错误</source>

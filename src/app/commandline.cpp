@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 
 #include "app/itemdefaults.h"
+#include "app/jobprogressdialog.h"
 
 #include "canvas/domtreeview.h"
 #include "canvas/scene.h"
@@ -276,7 +277,7 @@ bool prepareCommandLinePlatform(const CommandLineRequest &request)
 }
 
 bool generateDesignJob(const QString &design, double areaWidthMm, double areaHeightMm, QList<GCodeBuffer> &job,
-                       QString &error, int &exitCode)
+                       QString &error, int &exitCode, const JobProgress &progress)
 {
     job.clear();
     const QFileInfo info(design);
@@ -316,7 +317,7 @@ bool generateDesignJob(const QString &design, double areaWidthMm, double areaHei
         walk.setView(&view);
         walk.expandAll();
     }
-    const QString failure = view.generateJob();
+    const QString failure = view.generateJob(progress);
     if (!failure.isEmpty()) {
         error = QStringLiteral("%1: no job: %2").arg(design, failure);
         exitCode = CommandLineExit::NoJob;
@@ -368,7 +369,19 @@ int runCommandLine(const CommandLineRequest &request)
     QList<GCodeBuffer> job;
     QString error;
     int exitCode = CommandLineExit::Ok;
-    if (!generateDesignJob(request.design, request.areaWidthMm, request.areaHeightMm, job, error, exitCode)) {
+    bool generated = false;
+    if (request.mode == CommandLineRequest::Mode::Gcode) {
+        generated = generateDesignJob(request.design, request.areaWidthMm, request.areaHeightMm, job, error,
+                                      exitCode);
+    } else {
+        // On screen, a long generation shows its progress and can be cancelled.
+        generateWithProgressDialog(nullptr, [&](const JobProgress &progress) {
+            generated = generateDesignJob(request.design, request.areaWidthMm, request.areaHeightMm, job, error,
+                                          exitCode, progress);
+            return generated ? QString() : error;
+        });
+    }
+    if (!generated) {
         printError(error);
         return exitCode;
     }

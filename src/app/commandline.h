@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/jobassembly.h"
 #include "gcode/gcodebuffer.h"
 
 #include <QList>
@@ -60,8 +61,10 @@ bool isDesignFile(const QString &file);
 // The job of a design file as the window makes it, for a work area in
 // millimetres. False, with the reason in `error` and the exit code in
 // `exitCode`, when there is no job.
+// `progress`, when given, follows the generation and may abandon it.
 bool generateDesignJob(const QString &design, double areaWidthMm, double areaHeightMm,
-                       QList<GCodeBuffer> &job, QString &error, int &exitCode);
+                       QList<GCodeBuffer> &job, QString &error, int &exitCode,
+                       const JobProgress &progress = {});
 
 // The preview window of a job (not shown; deletes itself when closed).
 QWidget *createJobPreview(const QList<GCodeBuffer> &job, const QString &title);

@@ -31,6 +31,10 @@ public:
         qputenv("XDG_DATA_HOME", home + "/.local/share");
         qputenv("XDG_CACHE_HOME", home + "/.cache");
         qputenv("XDG_DOCUMENTS_DIR", home + "/Documents");
+        QDir(m_dir.path()).mkpath(QStringLiteral("runtime"));
+        QFile::setPermissions(m_dir.filePath(QStringLiteral("runtime")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", home + "/runtime");
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
     }
