@@ -686,9 +686,6 @@ void Node::readPrintParameters(const DefaultParameters &defaults)
         return;
     m_printParameters = ::readPrintParameters(m_element, defaults);
     // Defaults written into the element show in the attribute map as well.
-    const char *names[] = {NativeAttribute::ScanTimes, NativeAttribute::ScanBuffer, NativeAttribute::ScanAccuracy,
-                           NativeAttribute::ScanAngle, NativeAttribute::ScanError,
-                           NativeAttribute::XMotorMovementError, NativeAttribute::YMotorMovementError};
-    for (const char *name : names)
-        m_attributeMap.insert(QLatin1String(name), m_element.attribute(QLatin1String(name)));
+    for (const QString &name : defaultedParameterNames())
+        m_attributeMap.insert(name, m_element.attribute(name));
 }
