@@ -340,14 +340,22 @@ void Node::forgetCanvasItems()
 
 void Node::getStyles()
 {
-    const QStringList declarations =
-        m_element.attribute(QStringLiteral("style")).split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    for (const QString &declaration : declarations) {
-        const QStringList parts = declaration.split(QLatin1Char(':'));
-        if (parts.size() != 2)
+    // Declarations are "name:value" separated by ';'; one with more or fewer
+    // than one ':' is skipped. Read in place: this runs for every element.
+    static const QString styleName = QStringLiteral("style");
+    const QString style = m_element.attribute(styleName);
+    int start = 0;
+    while (start < style.size()) {
+        int end = style.indexOf(QLatin1Char(';'), start);
+        if (end < 0)
+            end = style.size();
+        const QStringRef declaration = style.midRef(start, end - start);
+        start = end + 1;
+        const int colon = declaration.indexOf(QLatin1Char(':'));
+        if (colon < 0 || declaration.indexOf(QLatin1Char(':'), colon + 1) >= 0)
             continue;
-        const QString name = parts.at(0).trimmed();
-        const QString value = parts.at(1).trimmed();
+        const QString name = declaration.left(colon).trimmed().toString();
+        const QString value = declaration.mid(colon + 1).trimmed().toString();
         m_styleMap.insert(name, value);
         m_attributeMap.insert(name, value);
     }
