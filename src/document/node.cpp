@@ -12,6 +12,7 @@
 #include <QGraphicsRectItem>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <vector>
 
 NodeType nodeTypeForTag(const QString &tag)
@@ -71,8 +72,12 @@ Node::~Node()
 
 void Node::deleteChildNodes()
 {
-    // Children first: their items hang under this node's item.
-    const QList<Node *> children = m_childNodes.values() + m_strayChildNodes;
+    // Children first: their items hang under this node's item. Last row first:
+    // an item leaving its parent's child list from the end is removed at once,
+    // from anywhere else the whole list is searched and shifted.
+    QList<Node *> children = m_childNodes.values();
+    std::sort(children.begin(), children.end(), [](const Node *a, const Node *b) { return a->m_row > b->m_row; });
+    children += m_strayChildNodes;
     m_childNodes.clear();
     m_strayChildNodes.clear();
     qDeleteAll(children);
