@@ -11,7 +11,6 @@ GraphicsEllipseItem::GraphicsEllipseItem(SVGView *view, QGraphicsItem *parent, q
                                          qreal width, qreal height)
     : QObject(), QGraphicsEllipseItem(x, y, width, height, parent), view(view)
 {
-    ItemHost::connectPressSignals(this, view);
 }
 
 QRectF GraphicsEllipseItem::boundingRect() const
@@ -46,7 +45,9 @@ void GraphicsEllipseItem::contextMenuEvent(QGraphicsSceneContextMenuEvent *event
 
 void GraphicsEllipseItem::mousePressEvent(QGraphicsSceneMouseEvent *event)
 {
-    switch (ItemSupport::classifyPress(event)) {
+    const ItemSupport::PressKind kind = ItemSupport::classifyPress(event);
+    ItemHost::reportPress(view, this, kind);
+    switch (kind) {
     case ItemSupport::PressKind::Right: emit rightSelected(this); break;
     case ItemSupport::PressKind::LeftControl: emit leftCtlSelected(this); break;
     case ItemSupport::PressKind::Left: emit leftSelected(this); break;

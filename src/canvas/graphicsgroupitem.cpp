@@ -59,7 +59,6 @@ GraphicsGroupItem::GraphicsGroupItem(SVGView *view, const QList<QGraphicsItem *>
             });
         }
     }
-    ItemHost::connectPressSignals(this, view);
     setFlags(ItemIsMovable | ItemIsSelectable);
 }
 
@@ -115,7 +114,9 @@ void GraphicsGroupItem::upDateAtt()
 void GraphicsGroupItem::mousePressEvent(QGraphicsSceneMouseEvent *event)
 {
     qDebug() << "GraphicsItemGroup::mousePressEvent" << sceneBoundingRect();
-    switch (ItemSupport::classifyPress(event)) {
+    const ItemSupport::PressKind kind = ItemSupport::classifyPress(event);
+    ItemHost::reportPress(view, this, kind);
+    switch (kind) {
     case ItemSupport::PressKind::Right: emit rightSelected(this); break;
     case ItemSupport::PressKind::LeftControl: emit leftCtlSelected(this); break;
     case ItemSupport::PressKind::Left: emit leftSelected(this); break;

@@ -27,7 +27,6 @@ GraphicsImageItem::GraphicsImageItem(SVGView *view, const QPixmap &pixmap, QGrap
     // A picture that did not decode has nothing to trace.
     if (!pixmap.isNull())
         traceOutline = traceImageOutline(pixmap.toImage());
-    ItemHost::connectPressSignals(this, view);
 }
 
 void GraphicsImageItem::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
@@ -38,7 +37,9 @@ void GraphicsImageItem::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
 
 void GraphicsImageItem::mousePressEvent(QGraphicsSceneMouseEvent *event)
 {
-    switch (ItemSupport::classifyPress(event)) {
+    const ItemSupport::PressKind kind = ItemSupport::classifyPress(event);
+    ItemHost::reportPress(view, this, kind);
+    switch (kind) {
     case ItemSupport::PressKind::Right: emit rightSelected(this); break;
     case ItemSupport::PressKind::LeftControl: emit leftCtlSelected(this); break;
     case ItemSupport::PressKind::Left: emit leftSelected(this); break;

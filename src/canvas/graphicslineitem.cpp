@@ -11,7 +11,6 @@ GraphicsLineItem::GraphicsLineItem(SVGView *view, QGraphicsItem *parent, qreal x
                                    qreal x2, qreal y2)
     : QObject(), QGraphicsLineItem(x1, y1, x2, y2, parent), view(view)
 {
-    ItemHost::connectPressSignals(this, view);
 }
 
 QPainterPath GraphicsLineItem::shape() const
@@ -37,7 +36,9 @@ void GraphicsLineItem::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
 
 void GraphicsLineItem::mousePressEvent(QGraphicsSceneMouseEvent *event)
 {
-    switch (ItemSupport::classifyPress(event)) {
+    const ItemSupport::PressKind kind = ItemSupport::classifyPress(event);
+    ItemHost::reportPress(view, this, kind);
+    switch (kind) {
     case ItemSupport::PressKind::Right: emit rightSelected(this); break;
     case ItemSupport::PressKind::LeftControl: emit leftCtlSelected(this); break;
     case ItemSupport::PressKind::Left: emit leftSelected(this); break;

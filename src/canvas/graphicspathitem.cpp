@@ -10,7 +10,6 @@
 GraphicsPathItem::GraphicsPathItem(SVGView *view, const QPainterPath &path, QGraphicsItem *parent)
     : QObject(), QGraphicsPathItem(path, parent), view(view)
 {
-    ItemHost::connectPressSignals(this, view);
 }
 
 QPainterPath GraphicsPathItem::shape() const
@@ -40,7 +39,9 @@ void GraphicsPathItem::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
 
 void GraphicsPathItem::mousePressEvent(QGraphicsSceneMouseEvent *event)
 {
-    switch (ItemSupport::classifyPress(event)) {
+    const ItemSupport::PressKind kind = ItemSupport::classifyPress(event);
+    ItemHost::reportPress(view, this, kind);
+    switch (kind) {
     case ItemSupport::PressKind::Right: emit rightSelected(this); break;
     case ItemSupport::PressKind::LeftControl: emit leftCtlSelected(this); break;
     case ItemSupport::PressKind::Left: emit leftSelected(this); break;

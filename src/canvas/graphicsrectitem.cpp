@@ -11,7 +11,6 @@ GraphicsRectItem::GraphicsRectItem(SVGView *view, QGraphicsItem *parent, qreal x
                                    qreal width, qreal height)
     : QObject(), QGraphicsRectItem(x, y, width, height, parent), view(view)
 {
-    ItemHost::connectPressSignals(this, view);
 }
 
 void GraphicsRectItem::setRadii(qreal radiusX, qreal radiusY)
@@ -78,7 +77,9 @@ void GraphicsRectItem::mousePressEvent(QGraphicsSceneMouseEvent *event)
         QGraphicsRectItem::mousePressEvent(event);
         return;
     }
-    switch (ItemSupport::classifyPress(event)) {
+    const ItemSupport::PressKind kind = ItemSupport::classifyPress(event);
+    ItemHost::reportPress(view, this, kind);
+    switch (kind) {
     case ItemSupport::PressKind::Right: emit rightSelected(this); break;
     case ItemSupport::PressKind::LeftControl: emit leftCtlSelected(this); break;
     case ItemSupport::PressKind::Left: emit leftSelected(this); break;

@@ -41,7 +41,6 @@ void refreshSelectionFrame(QGraphicsScene *scene)
 GraphicsTextItem::GraphicsTextItem(SVGView *view, const QString &text, QGraphicsItem *parent)
     : QGraphicsTextItem(text, parent), view(view)
 {
-    ItemHost::connectPressSignals(this, view);
     // Every change of the text, typed or set, is laid out at once, so paint,
     // boundingRect and shape always describe the current text.
     connect(document(), &QTextDocument::contentsChanged, this, &GraphicsTextItem::findPath);
@@ -202,7 +201,9 @@ void GraphicsTextItem::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
 
 void GraphicsTextItem::mousePressEvent(QGraphicsSceneMouseEvent *event)
 {
-    switch (ItemSupport::classifyPress(event)) {
+    const ItemSupport::PressKind kind = ItemSupport::classifyPress(event);
+    ItemHost::reportPress(view, this, kind);
+    switch (kind) {
     case ItemSupport::PressKind::Right: emit rightSelected(this); break;
     case ItemSupport::PressKind::LeftControl: emit leftCtlSelected(this); break;
     case ItemSupport::PressKind::Left: emit leftSelected(this); break;

@@ -5,13 +5,12 @@
 #include "document/svgview.h"
 
 #include <QMenu>
-#include <QObject>
 
 // The single place where the item family meets SVGView, its Scene and its
 // DesignView.
 namespace {
 
-QObject *receiverOf(SVGView *view)
+Scene *receiverOf(SVGView *view)
 {
     return view->getScene();
 }
@@ -45,17 +44,16 @@ bool claimLayerOf(SVGView *view, Node *layer)
 
 namespace ItemHost {
 
-void connectPressSignals(QObject *item, SVGView *view)
+void reportPress(SVGView *view, QGraphicsItem *item, ItemSupport::PressKind kind)
 {
-    QObject *receiver = view ? receiverOf(view) : nullptr;
+    Scene *receiver = view ? receiverOf(view) : nullptr;
     if (!item || !receiver)
         return;
-    QObject::connect(item, SIGNAL(rightSelected(QGraphicsItem *)), receiver,
-                     SLOT(rightSelected(QGraphicsItem *)));
-    QObject::connect(item, SIGNAL(leftSelected(QGraphicsItem *)), receiver,
-                     SLOT(leftSelected(QGraphicsItem *)));
-    QObject::connect(item, SIGNAL(leftCtlSelected(QGraphicsItem *)), receiver,
-                     SLOT(leftCtlSelected(QGraphicsItem *)));
+    switch (kind) {
+    case ItemSupport::PressKind::Right: receiver->rightSelected(item); break;
+    case ItemSupport::PressKind::LeftControl: receiver->leftCtlSelected(item); break;
+    case ItemSupport::PressKind::Left: receiver->leftSelected(item); break;
+    }
 }
 
 bool execContextMenu(SVGView *view, const QPoint &screenPos)

@@ -2,31 +2,77 @@
 
 #include "svgvalues.h"
 
+#include <QtNumeric>
+
+#include <cmath>
+
+namespace {
+// Attribute names as strings made once: they are looked up for every element
+// of a design, and the attributes written share the name instead of copying it.
+struct ParameterNames
+{
+    QString scanTimes = QLatin1String(NativeAttribute::ScanTimes);
+    QString scanBuffer = QLatin1String(NativeAttribute::ScanBuffer);
+    QString scanAccuracy = QLatin1String(NativeAttribute::ScanAccuracy);
+    QString scanAngle = QLatin1String(NativeAttribute::ScanAngle);
+    QString scanError = QLatin1String(NativeAttribute::ScanError);
+    QString scanPower = QLatin1String(NativeAttribute::ScanPower);
+    QString scanSpeed = QLatin1String(NativeAttribute::ScanSpeed);
+    QString xMotorMovementError = QLatin1String(NativeAttribute::XMotorMovementError);
+    QString yMotorMovementError = QLatin1String(NativeAttribute::YMotorMovementError);
+};
+
+const ParameterNames &parameterNames()
+{
+    static const ParameterNames names;
+    return names;
+}
+} // namespace
+
+const QStringList &defaultedParameterNames()
+{
+    const ParameterNames &n = parameterNames();
+    static const QStringList names = {n.scanTimes, n.scanBuffer, n.scanAccuracy, n.scanAngle,
+                                      n.scanError, n.xMotorMovementError, n.yMotorMovementError};
+    return names;
+}
+
 PrintParameters readPrintParameters(QDomElement &element, const DefaultParameters &defaults)
 {
     PrintParameters p;
-    auto withDefault = [&element](const char *name, double fallback) {
+    // The defaults are mostly one value: each is formatted once per element
+    // and the attributes written share the text.
+    double formattedValue = qQNaN();
+    QString formattedText;
+    auto withDefault = [&](const QString &name, double fallback) {
         bool ok = false;
-        const double value = getFloatTrait(element, QLatin1String(name), &ok);
+        const double value = getFloatTrait(element, name, &ok);
         if (ok)
             return value;
-        setTrait(element, QLatin1String(name), QString::number(fallback, 'g', 6));
+        // (-0 and 0 are written differently.)
+        if (!(fallback == formattedValue && std::signbit(fallback) == std::signbit(formattedValue))) {
+            formattedValue = fallback;
+            formattedText = QString::number(fallback, 'g', 6);
+        }
+        // Replaces an unreadable value as well.
+        element.setAttribute(name, formattedText);
         return fallback;
     };
-    auto withoutWriting = [&element](const char *name, double fallback) {
+    auto withoutWriting = [&element](const QString &name, double fallback) {
         bool ok = false;
-        const double value = getFloatTrait(element, QLatin1String(name), &ok);
+        const double value = getFloatTrait(element, name, &ok);
         return ok ? value : fallback;
     };
-    p.scanTimes = withDefault(NativeAttribute::ScanTimes, defaults.scanTimes);
-    p.scanBuffer = withDefault(NativeAttribute::ScanBuffer, defaults.scanBuffer);
-    p.scanAccuracy = withDefault(NativeAttribute::ScanAccuracy, defaults.scanAccuracy);
-    p.scanAngle = withDefault(NativeAttribute::ScanAngle, defaults.scanAngle);
-    p.scanError = withDefault(NativeAttribute::ScanError, defaults.scanError);
-    p.scanPower = withoutWriting(NativeAttribute::ScanPower, 100);
-    p.scanSpeed = withoutWriting(NativeAttribute::ScanSpeed, 100);
-    p.XMotorMovementError = withDefault(NativeAttribute::XMotorMovementError, defaults.XMotorMovementError);
-    p.YMotorMovementError = withDefault(NativeAttribute::YMotorMovementError, defaults.YMotorMovementError);
+    const ParameterNames &names = parameterNames();
+    p.scanTimes = withDefault(names.scanTimes, defaults.scanTimes);
+    p.scanBuffer = withDefault(names.scanBuffer, defaults.scanBuffer);
+    p.scanAccuracy = withDefault(names.scanAccuracy, defaults.scanAccuracy);
+    p.scanAngle = withDefault(names.scanAngle, defaults.scanAngle);
+    p.scanError = withDefault(names.scanError, defaults.scanError);
+    p.scanPower = withoutWriting(names.scanPower, 100);
+    p.scanSpeed = withoutWriting(names.scanSpeed, 100);
+    p.XMotorMovementError = withDefault(names.xMotorMovementError, defaults.XMotorMovementError);
+    p.YMotorMovementError = withDefault(names.yMotorMovementError, defaults.YMotorMovementError);
     return p;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QDomElement>
 #include <QString>
+#include <QStringList>
 
 // The program's own attributes, stored on the elements of a design so that a
 // saved SVG file carries its machine settings. Names are literal qualified
@@ -62,6 +63,8 @@ struct PrintParameters
 // are left absent; every other missing or unreadable parameter takes the scene
 // default, which is written into the element at once (six significant digits).
 PrintParameters readPrintParameters(QDomElement &element, const DefaultParameters &defaults);
+// The parameters readPrintParameters writes when missing, in the order of DefaultParameters.
+const QStringList &defaultedParameterNames();
 
 // The same values without touching the element: missing ones are taken from
 // `defaults` (power and speed from 100) but not written.

@@ -12,6 +12,7 @@
 #include <QGraphicsRectItem>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <vector>
 
 NodeType nodeTypeForTag(const QString &tag)
@@ -71,8 +72,12 @@ Node::~Node()
 
 void Node::deleteChildNodes()
 {
-    // Children first: their items hang under this node's item.
-    const QList<Node *> children = m_childNodes.values() + m_strayChildNodes;
+    // Children first: their items hang under this node's item. Last row first:
+    // an item leaving its parent's child list from the end is removed at once,
+    // from anywhere else the whole list is searched and shifted.
+    QList<Node *> children = m_childNodes.values();
+    std::sort(children.begin(), children.end(), [](const Node *a, const Node *b) { return a->m_row > b->m_row; });
+    children += m_strayChildNodes;
     m_childNodes.clear();
     m_strayChildNodes.clear();
     qDeleteAll(children);
@@ -340,14 +345,22 @@ void Node::forgetCanvasItems()
 
 void Node::getStyles()
 {
-    const QStringList declarations =
-        m_element.attribute(QStringLiteral("style")).split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    for (const QString &declaration : declarations) {
-        const QStringList parts = declaration.split(QLatin1Char(':'));
-        if (parts.size() != 2)
+    // Declarations are "name:value" separated by ';'; one with more or fewer
+    // than one ':' is skipped. Read in place: this runs for every element.
+    static const QString styleName = QStringLiteral("style");
+    const QString style = m_element.attribute(styleName);
+    int start = 0;
+    while (start < style.size()) {
+        int end = style.indexOf(QLatin1Char(';'), start);
+        if (end < 0)
+            end = style.size();
+        const QStringRef declaration = style.midRef(start, end - start);
+        start = end + 1;
+        const int colon = declaration.indexOf(QLatin1Char(':'));
+        if (colon < 0 || declaration.indexOf(QLatin1Char(':'), colon + 1) >= 0)
             continue;
-        const QString name = parts.at(0).trimmed();
-        const QString value = parts.at(1).trimmed();
+        const QString name = declaration.left(colon).trimmed().toString();
+        const QString value = declaration.mid(colon + 1).trimmed().toString();
         m_styleMap.insert(name, value);
         m_attributeMap.insert(name, value);
     }
@@ -686,9 +699,6 @@ void Node::readPrintParameters(const DefaultParameters &defaults)
         return;
     m_printParameters = ::readPrintParameters(m_element, defaults);
     // Defaults written into the element show in the attribute map as well.
-    const char *names[] = {NativeAttribute::ScanTimes, NativeAttribute::ScanBuffer, NativeAttribute::ScanAccuracy,
-                           NativeAttribute::ScanAngle, NativeAttribute::ScanError,
-                           NativeAttribute::XMotorMovementError, NativeAttribute::YMotorMovementError};
-    for (const char *name : names)
-        m_attributeMap.insert(QLatin1String(name), m_element.attribute(QLatin1String(name)));
+    for (const QString &name : defaultedParameterNames())
+        m_attributeMap.insert(name, m_element.attribute(name));
 }

@@ -42,17 +42,32 @@ bool SVGDocument::setContent(const QString &content)
     delete m_root;
     m_root = nullptr;
     QString error;
-    bool parsed = parseSvgDocument(content, &m_document, &error);
+    const bool parsed = parseSvgDocument(content, &m_document, &error);
     if (!parsed)
         qWarning().noquote() << "SVG document not read:" << error;
     m_root = Node::createNode(m_document, 0, m_view, nullptr, this);
     endResetModel();
-    if (parsed && m_document.documentElement().tagName() != QLatin1String("svg")) {
-        qWarning().noquote() << "SVG document not read: the root element is"
-                             << m_document.documentElement().tagName() << "instead of svg";
-        parsed = false;
-    }
-    return parsed;
+    return parsed && rootIsSvg();
+}
+
+bool SVGDocument::setDocument(const QDomDocument &document)
+{
+    beginResetModel();
+    delete m_root;
+    m_root = nullptr;
+    m_document = document;
+    m_root = Node::createNode(m_document, 0, m_view, nullptr, this);
+    endResetModel();
+    return rootIsSvg();
+}
+
+bool SVGDocument::rootIsSvg() const
+{
+    const QString tag = m_document.documentElement().tagName();
+    if (tag == QLatin1String("svg"))
+        return true;
+    qWarning().noquote() << "SVG document not read: the root element is" << tag << "instead of svg";
+    return false;
 }
 
 SVGElement *SVGDocument::svgElem() const

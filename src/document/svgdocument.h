@@ -29,6 +29,9 @@ public:
     // Replaces the document and the whole node tree. False when the text does
     // not parse (the document is then empty) or its root is not "svg".
     bool setContent(const QString &content);
+    // Replaces the document and the whole node tree by an already parsed
+    // document (shared, not copied). False when its root is not "svg" (or it is empty).
+    bool setDocument(const QDomDocument &document);
     // The root's "svg" node, or null with a diagnostic line.
     SVGElement *svgElem() const;
 
@@ -53,6 +56,9 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 private:
+    // Says why when the document element is not "svg".
+    bool rootIsSvg() const;
+
     QDomDocument m_document;
     Node *m_root = nullptr;
     SVGView *m_view = nullptr;

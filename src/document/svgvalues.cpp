@@ -487,14 +487,12 @@ private:
 
 QString getTrait(const QDomElement &element, const QString &name, bool *ok)
 {
-    if (element.isNull() || !element.hasAttribute(name)) {
-        if (ok)
-            *ok = false;
-        return QString();
-    }
+    // One lookup: readers run for every element of a design. (attributeNode()
+    // is not const; the copy shares the element.)
+    const QDomAttr attribute = QDomElement(element).attributeNode(name);
     if (ok)
-        *ok = true;
-    return element.attribute(name);
+        *ok = !attribute.isNull();
+    return attribute.value();
 }
 
 bool setTrait(QDomElement &element, const QString &name, const QString &value)

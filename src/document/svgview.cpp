@@ -98,22 +98,21 @@ bool SVGView::load(const QString &path)
     file.close();
 
     WaitCursor wait;
-    // Refuse what would leave an empty, unusable document behind.
-    {
-        QDomDocument probe;
-        QString error;
-        if (!parseSvgDocument(content, &probe, &error)) {
-            qWarning().noquote() << "load file err!" << path << error;
-            return false;
-        }
-        if (probe.documentElement().tagName() != QLatin1String("svg")) {
-            qWarning().noquote() << "load file err!" << path << "is no SVG document";
-            return false;
-        }
+    // Refuse what would leave an empty, unusable document behind. The text is
+    // parsed once: the model takes the document checked here.
+    QDomDocument document;
+    QString error;
+    if (!parseSvgDocument(content, &document, &error)) {
+        qWarning().noquote() << "load file err!" << path << error;
+        return false;
+    }
+    if (document.documentElement().tagName() != QLatin1String("svg")) {
+        qWarning().noquote() << "load file err!" << path << "is no SVG document";
+        return false;
     }
     filePath = path;
     forgetDocument();
-    svgModel->setContent(content);
+    svgModel->setDocument(document);
     setSvgSceneBound(sceneWidth, sceneHeight);
     return true;
 }

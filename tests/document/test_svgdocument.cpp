@@ -2,6 +2,7 @@
 
 #include "node.h"
 #include "svgdocument.h"
+#include "svgdomparse.h"
 #include "svgelement.h"
 #include "svgvalues.h"
 
@@ -84,6 +85,7 @@ private slots:
     void addedNodesJoinTheTree();
     void canvasItems();
     void sceneClearedFirst();
+    void takesParsedDocument();
 };
 
 void TestSvgDocument::newDocumentTemplate()
@@ -545,6 +547,29 @@ void TestSvgDocument::sceneClearedFirst()
     // With the scene gone, the model still works without one.
     model.setScene(nullptr);
     QVERIFY(model.setContent(newDocumentContent()));
+}
+
+void TestSvgDocument::takesParsedDocument()
+{
+    SVGDocument model(newDocumentContent(), nullptr);
+    QDomDocument parsed;
+    QVERIFY(parseSvgDocument("<svg><g id='g'><rect id='r' width='4'/></g></svg>", &parsed));
+    QVERIFY(model.setDocument(parsed));
+    model.buildAllNodes();
+    Node *rect = nodeById(model, "r");
+    QVERIFY(rect);
+    QCOMPARE(rect->parent(), nodeById(model, "g"));
+    // The model works on the caller's document, not on a copy.
+    QVERIFY(rect->setTrait("width", "8"));
+    QCOMPARE(parsed.documentElement().firstChildElement().firstChildElement().attribute("width"), QString("8"));
+
+    QDomDocument notSvg;
+    QVERIFY(parseSvgDocument("<html><g id='g'/></html>", &notSvg));
+    QVERIFY(!model.setDocument(notSvg));
+    QVERIFY(!model.setDocument(QDomDocument()));
+    QVERIFY(!model.svgElem());
+    QVERIFY(model.setDocument(parsed));
+    QVERIFY(model.svgElem());
 }
 
 SCRIBO_TEST_MAIN(TestSvgDocument)
