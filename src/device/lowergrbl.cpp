@@ -47,6 +47,9 @@ LowerGrbl::LowerGrbl(QObject *parent)
     connect(availableCheckTimer, &QTimer::timeout, this, &LowerGrbl::serialAvailableCheck);
     transferTimer = new QTimer(this);
     connect(transferTimer, &QTimer::timeout, this, &LowerGrbl::reset_sending_status);
+    silenceTimer = new QTimer(this);
+    silenceTimer->setSingleShot(true);
+    connect(silenceTimer, &QTimer::timeout, this, &LowerGrbl::silenceTimedOut);
     identifyTimer = new QTimer(this);
     identifyTimer->setSingleShot(true);
     connect(identifyTimer, &QTimer::timeout, this, &LowerGrbl::identificationTimedOut);
@@ -75,6 +78,12 @@ void LowerGrbl::setScanIntervalForTest(int milliseconds)
 void LowerGrbl::setPackageTimeoutForTest(int milliseconds)
 {
     packageTimeoutMs = milliseconds;
+}
+
+void LowerGrbl::setSilenceTimeoutsForTest(int quietMs, int answerMs)
+{
+    silenceQuietMs = quietMs;
+    silenceAnswerMs = answerMs;
 }
 
 // ---------------------------------------------------------------- settings
@@ -441,6 +450,8 @@ void LowerGrbl::lowerRead()
     QByteArray line;
     while (readHandler == &LowerGrbl::lowerRead && takeLine(&line))
         grblBackInfoAnalysis(line);
+    // Whatever arrived, the controller is alive.
+    restartSilenceWatch();
 }
 
 void LowerGrbl::lowerBackInfoCheck()

@@ -37,10 +37,12 @@ public:
     // For tests, set before the link is moved to its thread: the scan
     // candidates instead of the system's USB serial ports; the time each
     // candidate gets to answer (default 2500 ms); the package time-out
-    // (default 50 000 ms).
+    // (default 50 000 ms); the silence a line-mode job tolerates before the
+    // status query, and the wait for any answer after it (10 000 ms each).
     void setPortListProvider(std::function<QStringList()> provider);
     void setScanIntervalForTest(int milliseconds);
     void setPackageTimeoutForTest(int milliseconds);
+    void setSilenceTimeoutsForTest(int quietMs, int answerMs);
 
 public slots:
     void getPanelMessage(QStringList message);
@@ -60,6 +62,7 @@ private slots:
     void reset_sending_status();
     void identificationTimedOut();
     void scanExhausted();
+    void silenceTimedOut();
 
 private:
     // Panel messages and settings.
@@ -122,6 +125,8 @@ private:
     void send_clear_buf();
     void endJobWithError(const QString &reason);
     bool writeUncountedLine(const QByteArray &line);
+    bool silenceWatchApplies() const;
+    void restartSilenceWatch();
 
     // Firmware upgrade.
     void grblOTAInit();
@@ -144,6 +149,10 @@ private:
     bool transferBusy = false;
     QTimer *transferTimer = nullptr;
     int packageTimeoutMs = 50000;
+    QTimer *silenceTimer = nullptr;
+    int silenceQuietMs = 10000;
+    int silenceAnswerMs = 10000;
+    bool silenceQueried = false;
     bool stopPending = false;
     bool pausePending = false;
     int totalRecords = 0;

@@ -23,10 +23,12 @@ void LowerGrbl::grblGcodePrint(QList<GCodeBuffer> g)
     lineErrorReported = false;
     jobList = std::move(g);
     grblSetGcodeSize(jobList.size());
-    if (packageMode)
+    if (packageMode) {
         gcode_send_set_storage();
-    else
+    } else {
         grblWriteGcodeBuf();
+        restartSilenceWatch();
+    }
 }
 
 void LowerGrbl::grblSetGcodeSize(int size)
@@ -201,4 +203,48 @@ void LowerGrbl::send_clear_buf()
 {
     jobList.clear();
     packageBuffer.clear();
+}
+
+// A line-mode job waits on "ok"s, and an "ok" may rightly take as long as the
+// slowest move in the planner, so its lateness proves nothing. A status query,
+// though, is answered at once even with a full planner: silence after it means
+// the controller is gone while the port stays open. Packages have their own
+// time-out, and an upgrade is paced by the controller.
+bool LowerGrbl::silenceWatchApplies() const
+{
+    return accepted && printing && !packageMode && !otaInProgress
+        && (!jobList.isEmpty() || counter.pendingCount() > 0);
+}
+
+void LowerGrbl::restartSilenceWatch()
+{
+    silenceQueried = false;
+    if (silenceWatchApplies())
+        silenceTimer->start(silenceQuietMs);
+    else
+        silenceTimer->stop();
+}
+
+void LowerGrbl::silenceTimedOut()
+{
+    if (!silenceWatchApplies())
+        return;
+    if (!silenceQueried) {
+        qCDebug(lcDevice) << "controller quiet, asking for its status";
+        silenceQueried = true;
+        grblInstructGetPos();
+        silenceTimer->start(silenceAnswerMs);
+        return;
+    }
+    qCWarning(lcDevice) << "controller does not answer the status query: job ended";
+    // The soft reset halts a controller that is only wedged (its laser may be
+    // on) and frees the counted bytes of lines that will never be answered,
+    // which would otherwise starve the next job.
+    stopPending = false;
+    pausePending = false;
+    grblInstructStop();
+    counter.reset(rxBufferSize);
+    printing = false;
+    send_clear_buf();
+    sendStringToPanel(PanelLinkError, QLatin1String(DeviceLinkError::StoppedAnswering));
 }

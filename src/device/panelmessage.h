@@ -88,6 +88,7 @@ inline constexpr const char ControllerReset[] = "controller reset during the job
 inline constexpr const char ReplyTooLong[] = "overlong reply from the controller dropped";
 inline constexpr const char ControllerError[] = "controller rejected a line: ";
 inline constexpr const char LinkLost[] = "link lost during the job";
+inline constexpr const char StoppedAnswering[] = "the controller stopped answering; the job was stopped";
 } // namespace DeviceLinkError
 
 // Splits a message into its number fields: every character other than a digit,

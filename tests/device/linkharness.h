@@ -20,6 +20,8 @@ public:
         QStringList candidates;     // the scan's port list
         int scanIntervalMs = 2000;  // each candidate's time to answer (generous on a loaded machine)
         int packageTimeoutMs = 50000;
+        int silenceQuietMs = 10000;  // a line-mode job's silence before the status query
+        int silenceAnswerMs = 10000; // and the wait for an answer after it
     };
 
     explicit LinkHarness(const Options &options)
@@ -30,6 +32,7 @@ public:
         link->setPortListProvider([candidates]() { return candidates; });
         link->setScanIntervalForTest(options.scanIntervalMs);
         link->setPackageTimeoutForTest(options.packageTimeoutMs);
+        link->setSilenceTimeoutsForTest(options.silenceQuietMs, options.silenceAnswerMs);
         link->moveToThread(&thread);
         connect(&thread, &QThread::finished, link, &QObject::deleteLater);
         connect(this, &LinkHarness::lowerSetMessage, link, &LowerGrbl::getPanelMessage);

@@ -119,7 +119,8 @@ struct Connection
     std::unique_ptr<ControllerSubstitute> controller;
     std::unique_ptr<LinkHarness> link;
 
-    bool open(const ControllerSubstitute::Profile &profile, int packageTimeoutMs = 50000)
+    bool open(const ControllerSubstitute::Profile &profile, int packageTimeoutMs = 50000,
+              int silenceQuietMs = 10000, int silenceAnswerMs = 10000)
     {
         if (!pair.open())
             return false;
@@ -129,6 +130,8 @@ struct Connection
         LinkHarness::Options options;
         options.candidates = QStringList{pair.hostPath()};
         options.packageTimeoutMs = packageTimeoutMs;
+        options.silenceQuietMs = silenceQuietMs;
+        options.silenceAnswerMs = silenceAnswerMs;
         link.reset(new LinkHarness(options));
         link->send(LowerAutoConnect);
         return true;
@@ -169,6 +172,8 @@ private slots:
     void stopAndPauseWaitForThePackage();
     void stalledPackageTransferEndsTheJob_data();
     void stalledPackageTransferEndsTheJob();
+    void silentControllerEndsALineJob();
+    void slowControllerKeepsALineJob();
 
     void unlocksAfterLockMessage();
     void settingsAndStatusReachThePanel();
@@ -434,6 +439,73 @@ void TestLowerGrbl::stalledPackageTransferEndsTheJob()
     emit c.link->lowerSetGcode(job);
     WAIT_COMPARE(c.link->count(PanelPrintDone), 1, Wait);
     QVERIFY(c.controller->programText() == jobText(job));
+}
+
+void TestLowerGrbl::silentControllerEndsALineJob()
+{
+    Connection c;
+    CONNECT_OR_FAIL(c, profileFor("1.0.0"), 50000, 200, 1500);
+    int silentFrom = -1;
+    QMetaObject::Connection silencing =
+        connect(c.controller.get(), &ControllerSubstitute::lineReceived, c.controller.get(), [&c, &silentFrom]() {
+            if (c.controller->countedLines().size() >= 200 && !c.controller->isSilent()) {
+                c.controller->setSilent(true);
+                silentFrom = c.controller->rawReceived().size();
+            }
+        });
+
+    emit c.link->lowerSetGcode(makeJob(20000));
+    WAIT_COMPARE(c.link->values(PanelLinkError), QStringList{DeviceLinkError::StoppedAnswering}, Wait);
+    QCOMPARE(c.link->count(PanelPrintDone), 0);
+    QVERIFY(silentFrom >= 0);
+    // The link asked for the status before giving up, then reset the controller.
+    auto afterSilence = [&c, silentFrom]() { return c.controller->rawReceived().mid(silentFrom); };
+    const int query = afterSilence().indexOf('?');
+    QVERIFY(query >= 0);
+    WAIT_VERIFY(afterSilence().indexOf('\x18', query) > query, Wait);
+    QVERIFY(!c.controller->overrun());
+
+    // The controller answers again: a new job runs to its end.
+    disconnect(silencing);
+    c.controller->setSilent(false);
+    const int resets = c.controller->realtimeCount('\x18');
+    c.link->send(LowerStopPrint);
+    WAIT_COMPARE(c.controller->realtimeCount('\x18'), resets + 1, Wait);
+    c.link->send(LowerGetCoord);
+    WAIT_COMPARE(c.link->count(PanelPosition), 1, Wait);
+    c.controller->clearRecords();
+    const QList<GCodeBuffer> job = makeJob(5000);
+    emit c.link->lowerSetGcode(job);
+    WAIT_COMPARE(c.link->count(PanelPrintDone), 1, Wait);
+    QVERIFY(c.controller->programText() == jobText(job));
+    QCOMPARE(c.link->values(PanelLinkError), QStringList{DeviceLinkError::StoppedAnswering});
+}
+
+void TestLowerGrbl::slowControllerKeepsALineJob()
+{
+    Connection c;
+    CONNECT_OR_FAIL(c, profileFor("1.0.0"), 50000, 200, 1500);
+    QMetaObject::Connection holding =
+        connect(c.controller.get(), &ControllerSubstitute::lineReceived, c.controller.get(), [&c]() {
+            if (c.controller->countedLines().size() >= 200)
+                c.controller->holdLines(true);
+        });
+
+    const QList<GCodeBuffer> job = makeJob(5000);
+    emit c.link->lowerSetGcode(job);
+    WAIT_VERIFY(c.controller->countedLines().size() >= 200, Wait);
+    disconnect(holding);
+    // Each status answer counts as life: the link keeps asking instead of
+    // giving up, through several quiet periods in a row.
+    const int queries = c.controller->realtimeCount('?');
+    WAIT_VERIFY(c.controller->realtimeCount('?') >= queries + 3, Wait);
+    QVERIFY(c.link->values(PanelLinkError).isEmpty());
+
+    c.controller->holdLines(false);
+    WAIT_COMPARE(c.link->count(PanelPrintDone), 1, Wait);
+    QVERIFY(c.controller->programText() == jobText(job));
+    QVERIFY(c.link->values(PanelLinkError).isEmpty());
+    QVERIFY(!c.controller->overrun());
 }
 
 void TestLowerGrbl::unlocksAfterLockMessage()
