@@ -863,6 +863,9 @@ QList<QTransform> collectTransforms(const QString &text, bool *ok)
 {
     static const double pi = 3.14159265358979;
     QList<QTransform> transforms;
+    // Most elements have no transform; starting a match costs more than the element.
+    if (text.isEmpty())
+        return transforms;
     QRegularExpressionMatchIterator it = transformPattern().globalMatch(text);
     while (it.hasNext()) {
         const QRegularExpressionMatch match = it.next();
