@@ -318,7 +318,6 @@ void Node::finishDecorating(QGraphicsItem *item)
     item->setFlags(QGraphicsItem::ItemIsMovable | QGraphicsItem::ItemIsSelectable);
     item->setTransform(getTransform(m_element));
     item->setData(0, QVariant::fromValue(this));
-    getStyles();
     m_item = item;
     if (m_parentNode && m_parentNode->m_item) {
         item->setParentItem(m_parentNode->m_item);

@@ -6,7 +6,9 @@
 #include "svgdomparse.h"
 #include "svgelement.h"
 
+#include <QCoreApplication>
 #include <QDebug>
+#include <QGraphicsScene>
 
 #include <vector>
 
@@ -33,14 +35,25 @@ SVGDocument::SVGDocument(const QString &content, SVGView *view, QGraphicsScene *
 
 SVGDocument::~SVGDocument()
 {
+    deleteNodes();
+}
+
+void SVGDocument::deleteNodes()
+{
+    // Items added to the scene wait in a list until the scene polishes them
+    // from the event loop, and each item leaving the scene is searched for in
+    // that list: removing a large design before the loop has run would take
+    // time quadratic in its size. Let the scene polish its items first.
+    if (m_scene && m_root)
+        QCoreApplication::sendPostedEvents(m_scene, QEvent::MetaCall);
     delete m_root;
+    m_root = nullptr;
 }
 
 bool SVGDocument::setContent(const QString &content)
 {
     beginResetModel();
-    delete m_root;
-    m_root = nullptr;
+    deleteNodes();
     QString error;
     const bool parsed = parseSvgDocument(content, &m_document, &error);
     if (!parsed)
@@ -53,8 +66,7 @@ bool SVGDocument::setContent(const QString &content)
 bool SVGDocument::setDocument(const QDomDocument &document)
 {
     beginResetModel();
-    delete m_root;
-    m_root = nullptr;
+    deleteNodes();
     m_document = document;
     m_root = Node::createNode(m_document, 0, m_view, nullptr, this);
     endResetModel();

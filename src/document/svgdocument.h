@@ -56,6 +56,7 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 private:
+    void deleteNodes();
     // Says why when the document element is not "svg".
     bool rootIsSvg() const;
 

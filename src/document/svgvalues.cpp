@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QtMath>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -553,7 +554,9 @@ bool readSvgNumber(const QString &text, int &pos, double &value)
     return scanNumber(text.constData(), text.size(), pos, value);
 }
 
-double unitConversion(const QString &text, bool *ok)
+namespace {
+// The factor of the first unit named anywhere in the text, else 1.
+double unitFactor(const QString &text)
 {
     struct Unit
     {
@@ -569,19 +572,26 @@ double unitConversion(const QString &text, bool *ok)
         {{"pc", "Pc", "PC"}, 16.0},
         {{"em", "Em", "EM"}, 150.0},
     };
-    double factor = 1.0;
-    bool found = false;
+    // Unit names are letters; most lengths carry none, and the search below
+    // looks for every name in turn.
+    const bool hasLetter = std::any_of(text.cbegin(), text.cend(), [](QChar c) {
+        return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
+    });
+    if (!hasLetter)
+        return 1.0;
     for (const Unit &unit : units) {
         for (const char *name : unit.names) {
-            if (text.contains(QLatin1String(name))) {
-                factor = unit.factor;
-                found = true;
-                break;
-            }
+            if (text.contains(QLatin1String(name)))
+                return unit.factor;
         }
-        if (found)
-            break;
     }
+    return 1.0;
+}
+} // namespace
+
+double unitConversion(const QString &text, bool *ok)
+{
+    const double factor = unitFactor(text);
     int pos = 0;
     skipSpaces(text.constData(), text.size(), pos);
     double value = 0;
@@ -853,6 +863,9 @@ QList<QTransform> collectTransforms(const QString &text, bool *ok)
 {
     static const double pi = 3.14159265358979;
     QList<QTransform> transforms;
+    // Most elements have no transform; starting a match costs more than the element.
+    if (text.isEmpty())
+        return transforms;
     QRegularExpressionMatchIterator it = transformPattern().globalMatch(text);
     while (it.hasNext()) {
         const QRegularExpressionMatch match = it.next();
