@@ -39,19 +39,12 @@ void GraphicsEllipseItem::paint(QPainter *painter, const QStyleOptionGraphicsIte
 
 void GraphicsEllipseItem::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
 {
-    if (!ItemHost::execContextMenu(view, event->screenPos()))
-        event->ignore();
+    ItemHost::showContextMenu(this, event);
 }
 
 void GraphicsEllipseItem::mousePressEvent(QGraphicsSceneMouseEvent *event)
 {
-    const ItemSupport::PressKind kind = ItemSupport::classifyPress(event);
-    ItemHost::reportPress(view, this, kind);
-    switch (kind) {
-    case ItemSupport::PressKind::Right: emit rightSelected(this); break;
-    case ItemSupport::PressKind::LeftControl: emit leftCtlSelected(this); break;
-    case ItemSupport::PressKind::Left: emit leftSelected(this); break;
-    }
+    ItemHost::dispatchPress(this, event);
 }
 
 void GraphicsEllipseItem::mouseMoveEvent(QGraphicsSceneMouseEvent *) {}

@@ -114,13 +114,7 @@ void GraphicsGroupItem::upDateAtt()
 void GraphicsGroupItem::mousePressEvent(QGraphicsSceneMouseEvent *event)
 {
     qDebug() << "GraphicsItemGroup::mousePressEvent" << sceneBoundingRect();
-    const ItemSupport::PressKind kind = ItemSupport::classifyPress(event);
-    ItemHost::reportPress(view, this, kind);
-    switch (kind) {
-    case ItemSupport::PressKind::Right: emit rightSelected(this); break;
-    case ItemSupport::PressKind::LeftControl: emit leftCtlSelected(this); break;
-    case ItemSupport::PressKind::Left: emit leftSelected(this); break;
-    }
+    ItemHost::dispatchPress(this, event);
 }
 
 void GraphicsGroupItem::mouseMoveEvent(QGraphicsSceneMouseEvent *) {}

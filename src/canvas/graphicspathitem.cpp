@@ -39,13 +39,7 @@ void GraphicsPathItem::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
 
 void GraphicsPathItem::mousePressEvent(QGraphicsSceneMouseEvent *event)
 {
-    const ItemSupport::PressKind kind = ItemSupport::classifyPress(event);
-    ItemHost::reportPress(view, this, kind);
-    switch (kind) {
-    case ItemSupport::PressKind::Right: emit rightSelected(this); break;
-    case ItemSupport::PressKind::LeftControl: emit leftCtlSelected(this); break;
-    case ItemSupport::PressKind::Left: emit leftSelected(this); break;
-    }
+    ItemHost::dispatchPress(this, event);
 }
 
 void GraphicsPathItem::mouseMoveEvent(QGraphicsSceneMouseEvent *) {}

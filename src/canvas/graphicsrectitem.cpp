@@ -67,8 +67,7 @@ void GraphicsRectItem::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
         QGraphicsRectItem::contextMenuEvent(event);
         return;
     }
-    if (!ItemHost::execContextMenu(view, event->screenPos()))
-        event->ignore();
+    ItemHost::showContextMenu(this, event);
 }
 
 void GraphicsRectItem::mousePressEvent(QGraphicsSceneMouseEvent *event)
@@ -77,13 +76,7 @@ void GraphicsRectItem::mousePressEvent(QGraphicsSceneMouseEvent *event)
         QGraphicsRectItem::mousePressEvent(event);
         return;
     }
-    const ItemSupport::PressKind kind = ItemSupport::classifyPress(event);
-    ItemHost::reportPress(view, this, kind);
-    switch (kind) {
-    case ItemSupport::PressKind::Right: emit rightSelected(this); break;
-    case ItemSupport::PressKind::LeftControl: emit leftCtlSelected(this); break;
-    case ItemSupport::PressKind::Left: emit leftSelected(this); break;
-    }
+    ItemHost::dispatchPress(this, event);
 }
 
 // The scene moves selected items; items never move themselves.

@@ -3,6 +3,8 @@
 #include "canvas/itemsupport.h"
 #include "document/nativeattributes.h"
 
+#include <QGraphicsSceneContextMenuEvent>
+#include <QGraphicsSceneMouseEvent>
 #include <QPoint>
 
 class Node;
@@ -26,6 +28,28 @@ void reportPress(SVGView *view, QGraphicsItem *item, ItemSupport::PressKind kind
 // Shows the design view's context menu at `screenPos` and waits for the
 // choice. Returns false when there is no menu to show.
 bool execContextMenu(SVGView *view, const QPoint &screenPos);
+
+// What every canvas item does on a mouse press: tell the scene, then emit the
+// item's own signal of the same kind.
+template <typename Item>
+void dispatchPress(Item *item, QGraphicsSceneMouseEvent *event)
+{
+    const ItemSupport::PressKind kind = ItemSupport::classifyPress(event);
+    reportPress(item->view, item, kind);
+    switch (kind) {
+    case ItemSupport::PressKind::Right: emit item->rightSelected(item); break;
+    case ItemSupport::PressKind::LeftControl: emit item->leftCtlSelected(item); break;
+    case ItemSupport::PressKind::Left: emit item->leftSelected(item); break;
+    }
+}
+
+// What every canvas item does on a context-menu event.
+template <typename Item>
+void showContextMenu(Item *item, QGraphicsSceneContextMenuEvent *event)
+{
+    if (!execContextMenu(item->view, event->screenPos()))
+        event->ignore();
+}
 
 // The view's current drawing tool (0 is the select tool).
 int doodleTool(SVGView *view);
