@@ -8,7 +8,7 @@ build_dir=${SCRIBO_BUILD_DIR:-$root/build}
 
 packages=(
   g++ cmake ninja-build ccache pkg-config git
-  qtbase5-dev libqt5svg5-dev libqt5serialport5-dev qttools5-dev qttools5-dev-tools
+  qtbase5-dev libqt5svg5-dev libqt5serialport5-dev qttools5-dev qttools5-dev-tools qt5-image-formats-plugins
   libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev
   libpotrace-dev libdxflib-dev zlib1g-dev libbenchmark-dev
   xvfb xauth socat fonts-wqy-microhei fonts-dejavu-core

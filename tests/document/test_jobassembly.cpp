@@ -1,10 +1,13 @@
 #include "app/commandline.h"
 #include "common/testenvironment.h"
+
+#include <algorithm>
 #include "document/jobassembly.h"
 #include "document/svgview.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTextStream>
 
@@ -47,8 +50,9 @@ QString dataUri(const QString &file)
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
         return {};
-    const QString mime = file.endsWith(QLatin1String(".gif")) ? QStringLiteral("image/gif")
-                                                              : QStringLiteral("image/png");
+    const QString suffix = QFileInfo(file).suffix();
+    const QString mime = suffix == QLatin1String("png") ? QStringLiteral("image/png")
+                                                        : QStringLiteral("image/") + suffix;
     return QStringLiteral("data:%1;base64,%2").arg(mime, QString::fromLatin1(f.readAll().toBase64()));
 }
 
@@ -423,17 +427,21 @@ private slots:
     {
         QTest::addColumn<QString>("href");
         QTest::addColumn<QString>("mode");
+        QTest::addColumn<bool>("burns"); // a real picture in an engraving mode leaves marks
         const QStringList files = QDir(ScriboTest::dataPath()).entryList(
-            {QStringLiteral("*.png"), QStringLiteral("*.gif"), QStringLiteral("*.jpg")}, QDir::Files, QDir::Name);
+            {QStringLiteral("*.png"), QStringLiteral("*.gif"), QStringLiteral("*.jpg"), QStringLiteral("*.bmp"),
+             QStringLiteral("*.tiff")},
+            QDir::Files, QDir::Name);
         QVERIFY(!files.isEmpty());
         for (const QString &file : files) {
             for (const char *mode : {"bw", "gray", "halftone", "", "unknown"})
-                QTest::addRow("%s %s", qPrintable(file), mode) << dataUri(ScriboTest::dataPath(file)) << mode;
+                QTest::addRow("%s %s", qPrintable(file), mode)
+                    << dataUri(ScriboTest::dataPath(file)) << mode << (qstrlen(mode) > 0 && qstrcmp(mode, "unknown") != 0);
         }
         for (const char *mode : {"bw", "gray", "halftone"}) {
-            QTest::addRow("undecodable %s", mode) << "data:image/png;base64,AAAAbm90IGEgcGljdHVyZQ==" << mode;
-            QTest::addRow("no data %s", mode) << "" << mode;
-            QTest::addRow("file reference %s", mode) << "/nonexistent/picture.png" << mode;
+            QTest::addRow("undecodable %s", mode) << "data:image/png;base64,AAAAbm90IGEgcGljdHVyZQ==" << mode << false;
+            QTest::addRow("no data %s", mode) << "" << mode << false;
+            QTest::addRow("file reference %s", mode) << "/nonexistent/picture.png" << mode << false;
         }
     }
 
@@ -441,11 +449,18 @@ private slots:
     {
         QFETCH(QString, href);
         QFETCH(QString, mode);
+        QFETCH(bool, burns);
         for (const QSizeF size : {QSizeF(150, 150), QSizeF(0, 150), QSizeF(-50, 20), QSizeF(1e9, 1e9)}) {
             SVGView view(nullptr);
             QCOMPARE(view.svg2Gcode(design(imageElement(href, mode, size.width(), size.height()))), QString());
             QVERIFY(lines(view.mGcode).mid(0, 6) == Header);
             QVERIFY(lines(view.mGcode).mid(view.mGcode.size() - 8) == Footer);
+            if (burns && size == QSizeF(150, 150)) {
+                const bool burned = std::any_of(view.mGcode.cbegin(), view.mGcode.cend(), [](const GCodeBuffer &r) {
+                    return r.g == 1 && r.s > 0;
+                });
+                QVERIFY2(burned, "the picture was not engraved");
+            }
         }
     }
 
