@@ -80,17 +80,9 @@ int runApplication(int argc, char **argv)
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const CommandLineRequest request = parseCommandLine(arguments);
-    if (request.mode != CommandLineRequest::Mode::Window) {
-        if (!prepareCommandLinePlatform(request))
-            return CommandLineExit::Usage;
-        initScriboResources();
-        logFileUrl = defaultLogFilePath();
-        if (!logFileUrl.isEmpty())
-            qInstallMessageHandler(logger);
-        QApplication app(argc, argv);
-        registerGCodeBufferMetaTypes();
-        return runCommandLine(request);
-    }
+    const bool commandLineJob = request.mode != CommandLineRequest::Mode::Window;
+    if (commandLineJob && !prepareCommandLinePlatform(request))
+        return CommandLineExit::Usage;
 
     initScriboResources();
     logFileUrl = defaultLogFilePath();
@@ -98,6 +90,11 @@ int runApplication(int argc, char **argv)
         qInstallMessageHandler(logger);
 
     QApplication app(argc, argv);
+    if (commandLineJob) {
+        registerGCodeBufferMetaTypes();
+        return runCommandLine(request);
+    }
+
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/image/lc_ico.png")));
     QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps, true);
